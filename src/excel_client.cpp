@@ -1,0 +1,170 @@
+#include "excel_client.h"
+
+#include "dispatch.h"
+
+#include <vector>
+
+namespace {
+
+constexpr LPCOLESTR kExcelProgId = L"Excel.Application";
+
+void ReleaseReference(IDispatch*& reference)
+{
+    if (reference != nullptr) {
+        reference->Release();
+        reference = nullptr;
+    }
+}
+
+// Takes the object out of a call's result, or null when the result holds no
+// object; whatever else the result held is freed.
+IDispatch* TakeObject(VARIANT& result)
+{
+    if (result.vt == VT_DISPATCH) {
+        IDispatch* object = result.pdispVal;
+        result.vt = VT_EMPTY;
+        return object;
+    }
+    VariantClear(&result);
+    return nullptr;
+}
+
+// Every call here passes at most one argument.
+HRESULT Invoke(int flags, VARIANT* result, IDispatch* target, LPCOLESTR memberName,
+               const VARIANT* arg)
+{
+    return arg != nullptr ? AutoWrap(flags, result, target, memberName, 1, *arg)
+                          : AutoWrap(flags, result, target, memberName, 0);
+}
+
+// The add-in path as a wide string, or empty when it can't be converted.
+std::vector<wchar_t> ToWidePath(const char* path)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::vector<wchar_t> widePath(length);
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath.data(), length) != length) {
+        return {};
+    }
+    return widePath;
+}
+
+}  // namespace
+
+CNuvExcelAuto::CNuvExcelAuto()
+{
+    // S_FALSE means the thread already had an apartment, which is not ours
+    // to close.
+    m_comInitialized = CoInitialize(nullptr) == S_OK;
+}
+
+CNuvExcelAuto::~CNuvExcelAuto()
+{
+    if (m_comInitialized) {
+        CoUninitialize();
+    }
+}
+
+int CNuvExcelAuto::Init()
+{
+    CLSID excelClass;
+    if (FAILED(CLSIDFromProgID(kExcelProgId, &excelClass))) {
+        ShowErrorBox("CLSIDFromProgID() failed", "Error");
+        return -1;
+    }
+
+    IDispatch* application = nullptr;
+    if (FAILED(CoCreateInstance(excelClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                reinterpret_cast<void**>(&application)))) {
+        ShowErrorBox("Excel not registered properly", "Error");
+        return -2;
+    }
+    m_application = application;
+
+    m_haveWorkbooks = CallForObject(DISPATCH_PROPERTYGET, m_application, L"Workbooks", &m_workbooks);
+    return 1;
+}
+
+void CNuvExcelAuto::UninstallAddIn(const char* addInPath)
+{
+    if (m_haveWorkbooks) {
+        CallForObject(DISPATCH_METHOD, m_workbooks, L"Add", &m_workbook);
+    }
+
+    IDispatch* addIns = nullptr;
+    IDispatch* addIn = nullptr;
+    if (CallForObject(DISPATCH_PROPERTYGET, m_application, L"AddIns", &addIns) &&
+        AddAddIn(addIns, addInPath, &addIn)) {
+        MarkNotInstalled(addIn);
+    }
+    ReleaseReference(addIn);
+    ReleaseReference(addIns);
+}
+
+void CNuvExcelAuto::Shutdown()
+{
+    if (m_application != nullptr) {
+        Call(DISPATCH_METHOD, m_application, L"Quit");
+    }
+    ReleaseReference(m_workbook);
+    ReleaseReference(m_workbooks);
+    ReleaseReference(m_application);
+}
+
+// Makes one call whose result is an object. Returns whether the call
+// succeeded; *object is then the object it gave back, or null if it gave
+// back none.
+bool CNuvExcelAuto::CallForObject(int flags, IDispatch* target, LPCOLESTR memberName,
+                                  IDispatch** object, const VARIANT* arg)
+{
+    VARIANT result;
+    VariantInit(&result);
+    const HRESULT hr = Invoke(flags, &result, target, memberName, arg);
+    if (FAILED(hr)) {
+        m_allCallsSucceeded = false;
+        VariantClear(&result);
+        return false;
+    }
+    *object = TakeObject(result);
+    return true;
+}
+
+bool CNuvExcelAuto::Call(int flags, IDispatch* target, LPCOLESTR memberName,
+                         const VARIANT* arg)
+{
+    const HRESULT hr = Invoke(flags, nullptr, target, memberName, arg);
+    if (FAILED(hr)) {
+        m_allCallsSucceeded = false;
+        return false;
+    }
+    return true;
+}
+
+bool CNuvExcelAuto::AddAddIn(IDispatch* addIns, const char* addInPath, IDispatch** addIn)
+{
+    const std::vector<wchar_t> widePath = ToWidePath(addInPath);
+    VARIANT fileName;
+    VariantInit(&fileName);
+    fileName.vt = VT_BSTR;
+    fileName.bstrVal = widePath.empty() ? nullptr : SysAllocString(widePath.data());
+    if (fileName.bstrVal == nullptr) {
+        ShowErrorBox("Fail to convert the add-in path", "Error");
+        m_allCallsSucceeded = false;
+        return false;
+    }
+
+    const bool added = CallForObject(DISPATCH_METHOD, addIns, L"Add", addIn, &fileName);
+    SysFreeString(fileName.bstrVal);
+    return added;
+}
+
+void CNuvExcelAuto::MarkNotInstalled(IDispatch* addIn)
+{
+    VARIANT installed;
+    VariantInit(&installed);
+    installed.vt = VT_BOOL;
+    installed.boolVal = VARIANT_FALSE;
+    Call(DISPATCH_PROPERTYPUT, addIn, L"Installed", &installed);
+}

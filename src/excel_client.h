@@ -1,0 +1,50 @@
+// The program's conversation with Excel, run as a local automation server.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+class CNuvExcelAuto {
+public:
+    // Opens a single-threaded apartment for the calling thread.
+    CNuvExcelAuto();
+    // Closes the apartment, if the constructor opened it. The Excel
+    // references are Shutdown's to release.
+    virtual ~CNuvExcelAuto();
+
+    CNuvExcelAuto(const CNuvExcelAuto&) = delete;
+    CNuvExcelAuto& operator=(const CNuvExcelAuto&) = delete;
+
+    // Starts Excel and fetches its workbook collection. Returns 1 on success,
+    // -1 when "Excel.Application" is not registered, -2 when it can't be
+    // started; a failure has already been reported.
+    int Init();
+
+    // Opens a new workbook, adds the add-in at addInPath (ANSI code page) and
+    // marks it not installed.
+    void UninstallAddIn(const char* addInPath);
+
+    // Tells Excel to quit and releases every reference still held.
+    void Shutdown();
+
+    // False once any call on Excel has failed (each failure was reported
+    // where it happened).
+    bool AllCallsSucceeded() const { return m_allCallsSucceeded; }
+
+private:
+    bool CallForObject(int flags, IDispatch* target, LPCOLESTR memberName,
+                       IDispatch** object, const VARIANT* arg = nullptr);
+    bool Call(int flags, IDispatch* target, LPCOLESTR memberName,
+              const VARIANT* arg = nullptr);
+    bool AddAddIn(IDispatch* addIns, const char* addInPath, IDispatch** addIn);
+    void MarkNotInstalled(IDispatch* addIn);
+
+    bool m_comInitialized = false;
+    IDispatch* m_application = nullptr;
+    IDispatch* m_workbooks = nullptr;
+    IDispatch* m_workbook = nullptr;
+    // Whether the "Workbooks" get succeeded, so that a failed get skips the
+    // workbook instead of calling through a reference nothing produced.
+    bool m_haveWorkbooks = false;
+    bool m_allCallsSucceeded = true;
+};
