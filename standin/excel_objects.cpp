@@ -1,0 +1,163 @@
+#include "excel_objects.h"
+
+#include "addin_state.h"
+#include "server_state.h"
+#include "text.h"
+
+#include <iterator>
+#include <string>
+#include <utility>
+
+namespace {
+
+// DISPIDs differ across objects too, so a client that sends one object's
+// DISPID to another gets DISP_E_MEMBERNOTFOUND rather than a wrong answer.
+enum : DISPID {
+    kApplicationWorkbooks = 1,
+    kApplicationAddIns = 2,
+    kApplicationQuit = 3,
+    kWorkbooksAdd = 11,
+    kWorkbookName = 21,
+    kAddInsAdd = 31,
+    kAddInInstalled = 41,
+    kAddInFullName = 42,
+};
+
+using Kind = MemberInfo::Kind;
+
+const MemberInfo kApplicationMembers[] = {
+    {kApplicationWorkbooks, L"Workbooks", Kind::ReadOnly, 0, 0},
+    {kApplicationAddIns, L"AddIns", Kind::ReadOnly, 0, 0},
+    {kApplicationQuit, L"Quit", Kind::Method, 0, 0},
+};
+// Workbooks.Add takes an optional template.
+const MemberInfo kWorkbooksMembers[] = {
+    {kWorkbooksAdd, L"Add", Kind::Method, 0, 1},
+};
+const MemberInfo kWorkbookMembers[] = {
+    {kWorkbookName, L"Name", Kind::ReadOnly, 0, 0},
+};
+// AddIns.Add(Filename, [CopyFile]); CopyFile is accepted and ignored.
+const MemberInfo kAddInsMembers[] = {
+    {kAddInsAdd, L"Add", Kind::Method, 1, 2},
+};
+const MemberInfo kAddInMembers[] = {
+    {kAddInInstalled, L"Installed", Kind::ReadWrite, 0, 0},
+    {kAddInFullName, L"FullName", Kind::ReadOnly, 0, 0},
+};
+
+bool IsFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class Workbook final : public DispatchObject {
+public:
+    explicit Workbook(int number)
+        : DispatchObject(L"Workbook", kWorkbookMembers, std::size(kWorkbookMembers)), number_(number) {}
+
+private:
+    HRESULT Call(const MemberInfo&, const DISPPARAMS&, VARIANT* result, EXCEPINFO*, UINT*) override
+    {
+        return result ? ReturnString(*result, L"Book" + std::to_wstring(number_)) : S_OK;
+    }
+
+    int number_;
+};
+
+class Workbooks final : public DispatchObject {
+public:
+    Workbooks() : DispatchObject(L"Workbooks", kWorkbooksMembers, std::size(kWorkbooksMembers)) {}
+
+private:
+    HRESULT Call(const MemberInfo&, const DISPPARAMS&, VARIANT* result, EXCEPINFO*, UINT*) override
+    {
+        const int number = ++Server().workbooksAdded;
+        if (result)
+            ReturnObject(*result, new Workbook(number));
+        return S_OK;
+    }
+};
+
+class AddIn final : public DispatchObject {
+public:
+    explicit AddIn(std::wstring path)
+        : DispatchObject(L"AddIn", kAddInMembers, std::size(kAddInMembers)), path_(std::move(path)) {}
+
+private:
+    HRESULT Call(const MemberInfo& member, const DISPPARAMS&, VARIANT* result, EXCEPINFO*, UINT*) override
+    {
+        if (!result)
+            return S_OK;
+        if (member.id == kAddInFullName)
+            return ReturnString(*result, path_);
+        result->vt = VT_BOOL;
+        result->boolVal = LoadInstalled(path_) ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    }
+
+    HRESULT Put(const MemberInfo&, const VARIANT& value, UINT* argErr) override
+    {
+        if (value.vt != VT_BOOL)
+            return TypeMismatch(argErr, 0);
+        const LSTATUS status = SaveInstalled(path_, value.boolVal != VARIANT_FALSE);
+        return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
+    }
+
+    std::wstring path_;
+};
+
+class AddIns final : public DispatchObject {
+public:
+    AddIns() : DispatchObject(L"AddIns", kAddInsMembers, std::size(kAddInsMembers)) {}
+
+private:
+    HRESULT Call(const MemberInfo& member, const DISPPARAMS& params, VARIANT* result,
+                 EXCEPINFO* excepInfo, UINT* argErr) override
+    {
+        // Arguments arrive last first: Filename is the deepest one.
+        const UINT filenameIndex = params.cArgs - 1;
+        const VARIANT& filename = params.rgvarg[filenameIndex];
+        if (filename.vt != VT_BSTR)
+            return TypeMismatch(argErr, filenameIndex);
+        std::wstring path = FromBstr(filename.bstrVal);
+        // Excel refuses to add an add-in while no workbook is open.
+        if (Server().workbooksAdded == 0 || !IsFile(path))
+            return RaiseError(member, false, excepInfo);
+        if (result)
+            ReturnObject(*result, new AddIn(std::move(path)));
+        return S_OK;
+    }
+};
+
+class Application final : public DispatchObject {
+public:
+    Application() : DispatchObject(L"Application", kApplicationMembers, std::size(kApplicationMembers)) {}
+
+private:
+    HRESULT Call(const MemberInfo& member, const DISPPARAMS&, VARIANT* result, EXCEPINFO*, UINT*) override
+    {
+        switch (member.id) {
+        case kApplicationWorkbooks:
+            if (result)
+                ReturnObject(*result, new Workbooks());
+            return S_OK;
+        case kApplicationAddIns:
+            if (result)
+                ReturnObject(*result, new AddIns());
+            return S_OK;
+        case kApplicationQuit:
+            OnQuitRequested();
+            return S_OK;
+        }
+        return DISP_E_MEMBERNOTFOUND;
+    }
+};
+
+}  // namespace
+
+DispatchObject* NewApplication()
+{
+    return new Application();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Test hooks, read once at server start. Member settings name "Object.Member".
+struct Settings {
+    std::wstring callLog;
+    std::wstring failCall;
+    HRESULT failHResult = E_FAIL;
+    std::wstring missingMember;
+    std::wstring noObject;
+    std::wstring dieIn;
+    bool failStart = false;
+};
+
+Settings ReadSettings();
+
+// True when an "Object.Member" setting names this member.
+bool Targets(const std::wstring& setting, const std::wstring& objectName, const std::wstring& memberName);

@@ -1,0 +1,32 @@
+// Starting and finding processes from a test.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct ProcessOutcome {
+    DWORD exitCode = 0;
+    bool timedOut = false;
+};
+
+// Runs commandLine with its standard output and error going to outputPath,
+// and waits for it, ending it after timeoutMs. Output goes to a file because
+// a server the process starts inherits its handles and may outlive it.
+ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
+                          DWORD timeoutMs);
+
+// Quotes one argument for a command line.
+std::wstring QuoteArgument(const std::wstring& argument);
+
+// Processes whose executable file is exeName ("name.exe").
+std::vector<DWORD> ProcessesNamed(const wchar_t* exeName);
+void TerminateProcessesNamed(const wchar_t* exeName);
+bool WaitUntilNoProcessNamed(const wchar_t* exeName, DWORD timeoutMs);
+
+// The folder this test executable is in, with a trailing backslash.
+std::wstring ExecutableFolder();
+
+std::string ReadFileBytes(const std::wstring& path);
+std::string ToUtf8(const std::wstring& text);
