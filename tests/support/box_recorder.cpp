@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 

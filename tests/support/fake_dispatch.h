@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
