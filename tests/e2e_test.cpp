@@ -84,6 +84,23 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
+std::vector<std::string> LastLines(const std::vector<std::string>& lines, size_t count)
+{
+    return count >= lines.size() ? lines : std::vector<std::string>(lines.end() - count, lines.end());
+}
+
+// The boxes of failed calls, without the boxes that name their codes.
+std::vector<std::string> AutoWrapBoxes(const std::vector<std::string>& boxes)
+{
+    std::vector<std::string> failures;
+    for (const std::string& box : boxes) {
+        if (box.rfind("AutoWrap(): ", 0) == 0) {
+            failures.push_back(box);
+        }
+    }
+    return failures;
+}
+
 // "AutoWrap(): IDispatch::Invoke("<name>"=<8 hex digits>) failed w/err 0x<code>"
 bool IsInvokeFailureBox(const std::string& box, const std::string& name, const char* code)
 {
@@ -322,9 +339,7 @@ TEST_F(UninstallRun, APathExcelRejectsIsReportedAndExcelStillQuits)
         "release Application",
         "exit",
     };
-    const auto log = CallLog();
-    ASSERT_GE(log.size(), tail.size());
-    EXPECT_EQ(std::vector<std::string>(log.end() - tail.size(), log.end()), tail);
+    EXPECT_EQ(LastLines(CallLog(), tail.size()), tail);
     EXPECT_TRUE(ServerGone());
 }
 
@@ -355,12 +370,7 @@ TEST_F(UninstallRun, AFailedCallSkipsOnlyWhatNeedsItsObject)
 
         EXPECT_EQ(run.exitCode, 2u);
         EXPECT_EQ(run.output, ProgressLine());
-        std::vector<std::string> failures;
-        for (const std::string& box : run.boxes) {
-            if (box.rfind("AutoWrap(): ", 0) == 0) {
-                failures.push_back(box);
-            }
-        }
+        const std::vector<std::string> failures = AutoWrapBoxes(run.boxes);
         ASSERT_EQ(failures.size(), c.boxNames.size());
         for (size_t i = 0; i < failures.size(); ++i) {
             EXPECT_TRUE(IsInvokeFailureBox(failures[i], c.boxNames[i], "8002000[59]")) << failures[i];
@@ -395,9 +405,7 @@ TEST_F(UninstallRun, QuitFailingWithAnUnnamedCodeShowsOneBoxAndStillReleases)
         "release Workbooks",
         "release Application",
     };
-    const auto log = CallLog();
-    ASSERT_GE(log.size(), tail.size());
-    EXPECT_EQ(std::vector<std::string>(log.end() - tail.size(), log.end()), tail);
+    EXPECT_EQ(LastLines(CallLog(), tail.size()), tail);
 }
 
 TEST_F(UninstallRun, AMissingMemberEndsTheRunWithTwo)
@@ -463,12 +471,7 @@ TEST_F(UninstallRun, ExcelDyingMidRunIsReportedWithoutHanging)
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 2u);
     EXPECT_EQ(run.output, ProgressLine());
-    std::vector<std::string> failures;
-    for (const std::string& box : run.boxes) {
-        if (box.rfind("AutoWrap(): ", 0) == 0) {
-            failures.push_back(box);
-        }
-    }
+    const std::vector<std::string> failures = AutoWrapBoxes(run.boxes);
     ASSERT_EQ(failures.size(), 2u) << run.boxes.size();
     EXPECT_TRUE(IsInvokeFailureBox(failures[0], "Add", "8[0-9a-f]{7}")) << failures[0];
     // Excel is gone, so even the lookup of "Quit" fails, which ends the run.
