@@ -7,7 +7,7 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 install_packages() {
-  local wanted=(wine64 g++-mingw-w64-x86-64 cmake googletest)
+  local wanted=(wine wine64 g++-mingw-w64-x86-64 cmake googletest)
   local missing=()
   for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
@@ -19,7 +19,7 @@ install_packages() {
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   echo "Installing ${missing[*]}"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
     "${missing[@]}" >/dev/null
 }
 
