@@ -89,6 +89,30 @@ std::vector<std::string> LastLines(const std::vector<std::string>& lines, size_t
     return count >= lines.size() ? lines : std::vector<std::string>(lines.end() - count, lines.end());
 }
 
+// What the stand-in logs when the add-in at path is added.
+std::string AddInvocation(const std::wstring& path)
+{
+    return "invoke AddIns.Add method lcid=0800 args=[BSTR:\"" + ToUtf8(path) + "\"] named=[]";
+}
+
+// How every run that gets as far as telling Excel to quit ends.
+std::vector<std::string> QuitAndReleaseLines()
+{
+    return {
+        "names Application.Quit lcid=0400",
+        "invoke Application.Quit method lcid=0800 args=[] named=[]",
+        "release Workbook",
+        "release Workbooks",
+        "release Application",
+    };
+}
+
+std::vector<std::string> Joined(std::vector<std::string> lines, const std::vector<std::string>& more)
+{
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
 // The boxes of failed calls, without the boxes that name their codes.
 std::vector<std::string> AutoWrapBoxes(const std::vector<std::string>& boxes)
 {
@@ -168,12 +192,6 @@ protected:
 
     std::string ProgressLine() const { return "Uninstalling " + ToUtf8(m_addIn) + "\r\n"; }
 
-    std::string AddArgument() const
-    {
-        return "invoke AddIns.Add method lcid=0800 args=[BSTR:\"" + ToUtf8(m_addIn) +
-               "\"] named=[]";
-    }
-
     static bool ServerGone() { return WaitUntilNoProcessNamed(kServerExe, 10000); }
 
     const std::wstring m_log = InWorkFolder(L"calls.log");
@@ -192,7 +210,7 @@ TEST_F(UninstallRun, UninstallsTheAddInAndLeavesNothingBehind)
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ(StoredInstalled(m_addIn), false);
     EXPECT_TRUE(ServerGone());
-    const std::vector<std::string> expected = {
+    const std::vector<std::string> expected = Joined({
         "start",
         "create Application",
         "names Application.Workbooks lcid=0400",
@@ -202,18 +220,12 @@ TEST_F(UninstallRun, UninstallsTheAddInAndLeavesNothingBehind)
         "names Application.AddIns lcid=0400",
         "invoke Application.AddIns get lcid=0800 args=[] named=[]",
         "names AddIns.Add lcid=0400",
-        AddArgument(),
+        AddInvocation(m_addIn),
         "names AddIn.Installed lcid=0400",
         "invoke AddIn.Installed put lcid=0800 args=[BOOL:0] named=[-3]",
         "release AddIn",
         "release AddIns",
-        "names Application.Quit lcid=0400",
-        "invoke Application.Quit method lcid=0800 args=[] named=[]",
-        "release Workbook",
-        "release Workbooks",
-        "release Application",
-        "exit",
-    };
+    }, Joined(QuitAndReleaseLines(), {"exit"}));
     EXPECT_EQ(CallLog(), expected);
 }
 
@@ -227,7 +239,7 @@ TEST_F(UninstallRun, IgnoresArgumentsAfterThePath)
     EXPECT_EQ(StoredInstalled(m_addIn), false);
     EXPECT_EQ(StoredInstalled(L"C:\\other.xlam"), std::nullopt);
     const auto log = CallLog();
-    EXPECT_EQ(std::count(log.begin(), log.end(), AddArgument()), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), AddInvocation(m_addIn)), 1);
     EXPECT_TRUE(ServerGone());
 }
 
@@ -250,9 +262,7 @@ TEST_F(UninstallRun, PassesAnAnsiPathOnIntact)
     EXPECT_EQ(run.output, "Uninstalling C:\\uninstall-addin-tests\\" + ansiName + "\r\n");
     EXPECT_TRUE(run.boxes.empty());
     const auto log = CallLog();
-    const std::string added =
-        "invoke AddIns.Add method lcid=0800 args=[BSTR:\"" + ToUtf8(addIn) + "\"] named=[]";
-    EXPECT_EQ(std::count(log.begin(), log.end(), added), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), AddInvocation(addIn)), 1);
     EXPECT_EQ(StoredInstalled(addIn), false);
     EXPECT_EQ(StoredInstalled(m_addIn), true);
     DeleteFileW(addIn.c_str());
@@ -329,16 +339,8 @@ TEST_F(UninstallRun, APathExcelRejectsIsReportedAndExcelStillQuits)
     ASSERT_EQ(run.boxes.size(), 2u);
     EXPECT_TRUE(IsInvokeFailureBox(run.boxes[0], "Add", "80020009")) << run.boxes[0];
     EXPECT_EQ(run.boxes[1], "Error:: DISP_E_EXCEPTION");
-    const std::vector<std::string> tail = {
-        "invoke AddIns.Add method lcid=0800 args=[BSTR:\"" + ToUtf8(missing) + "\"] named=[]",
-        "release AddIns",
-        "names Application.Quit lcid=0400",
-        "invoke Application.Quit method lcid=0800 args=[] named=[]",
-        "release Workbook",
-        "release Workbooks",
-        "release Application",
-        "exit",
-    };
+    const std::vector<std::string> tail =
+        Joined({AddInvocation(missing), "release AddIns"}, Joined(QuitAndReleaseLines(), {"exit"}));
     EXPECT_EQ(LastLines(CallLog(), tail.size()), tail);
     EXPECT_TRUE(ServerGone());
 }
@@ -399,12 +401,7 @@ TEST_F(UninstallRun, QuitFailingWithAnUnnamedCodeShowsOneBoxAndStillReleases)
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_TRUE(IsInvokeFailureBox(run.boxes[0], "Quit", "80004005")) << run.boxes[0];
     EXPECT_EQ(StoredInstalled(m_addIn), false);
-    const std::vector<std::string> tail = {
-        "invoke Application.Quit method lcid=0800 args=[] named=[]",
-        "release Workbook",
-        "release Workbooks",
-        "release Application",
-    };
+    const std::vector<std::string> tail = QuitAndReleaseLines();
     EXPECT_EQ(LastLines(CallLog(), tail.size()), tail);
 }
 
@@ -447,7 +444,7 @@ TEST_F(UninstallRun, ACallThatGivesBackNoObject)
         EXPECT_EQ(run.output, ProgressLine());
         const auto log = CallLog();
         ASSERT_FALSE(log.empty());
-        EXPECT_EQ(log.back(), c.lastLine != nullptr ? c.lastLine : AddArgument());
+        EXPECT_EQ(log.back(), c.lastLine != nullptr ? c.lastLine : AddInvocation(m_addIn));
         if (c.fatal) {
             EXPECT_EQ(run.exitCode, 2u);
             EXPECT_EQ(run.boxes, std::vector<std::string>{"Error: NULL IDispatch passed to AutoWrap()"});
