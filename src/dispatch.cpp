@@ -1,8 +1,12 @@
 #include "dispatch.h"
 
+#include "busy_excel.h"
+#include "exception_info.h"
+#include "exit_status.h"
+#include "report.h"
+
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -56,30 +60,16 @@ void ToAnsiName(LPCOLESTR name, char (&buffer)[kNameBufferSize])
     buffer[0] = '\0';
 }
 
-[[noreturn]] void EndProcessFatally()
-{
-    _exit(kDispatchFatalExitCode);
-}
-
-void ReportInvokeFailure(const char* name, DISPID dispatchId, HRESULT hr)
+void ReportInvokeFailure(const char* name, DISPID dispatchId, HRESULT hr, const std::string& detail)
 {
     char message[kMessageBufferSize];
     std::snprintf(message, sizeof message, "IDispatch::Invoke(\"%s\"=%08lx) failed w/err 0x%08lx",
                   name, static_cast<unsigned long>(dispatchId),
                   static_cast<unsigned long>(hr));
-    ShowErrorBox(message, "AutoWrap()");
-
-    if (const char* codeName = DispatchErrorName(hr)) {
-        ShowErrorBox(codeName, "Error:");
-    }
+    ReportCallFailure(message, "AutoWrap()", DispatchErrorName(hr), detail);
 }
 
 }  // namespace
-
-void ShowErrorBox(const char* text, const char* caption)
-{
-    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-}
 
 const char* DispatchErrorName(HRESULT hr)
 {
@@ -95,8 +85,8 @@ HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target,
                  LPCOLESTR memberName, int argCount, ...)
 {
     if (target == nullptr) {
-        ShowErrorBox("NULL IDispatch passed to AutoWrap()", "Error");
-        EndProcessFatally();
+        ReportError("NULL IDispatch passed to AutoWrap()", "Error");
+        EndProcessNow(kDispatchFatalExitCode);
     }
 
     char name[kNameBufferSize];
@@ -104,13 +94,15 @@ HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target,
 
     DISPID dispatchId = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(memberName)};
-    HRESULT hr = target->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispatchId);
+    HRESULT hr = CallWhileBusy(name, [&] {
+        return target->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispatchId);
+    });
     if (FAILED(hr)) {
         char message[kMessageBufferSize];
         std::snprintf(message, sizeof message, "IDispatch::GetIDsOfNames(\"%s\") failed w/err 0x%08lx",
                       name, static_cast<unsigned long>(hr));
-        ShowErrorBox(message, "AutoWrap()");
-        EndProcessFatally();
+        ReportError(message, "AutoWrap()");
+        EndProcessNow(kDispatchFatalExitCode);
     }
 
     // Bitwise copies: the caller keeps ownership of whatever the arguments hold.
@@ -131,10 +123,13 @@ HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target,
         params.rgdispidNamedArgs = &namedPut;
     }
 
-    hr = target->Invoke(dispatchId, IID_NULL, LOCALE_SYSTEM_DEFAULT, static_cast<WORD>(flags),
-                        &params, result, nullptr, nullptr);
+    ExceptionInfo exception;
+    hr = CallWhileBusy(name, [&] {
+        return target->Invoke(dispatchId, IID_NULL, LOCALE_SYSTEM_DEFAULT, static_cast<WORD>(flags),
+                              &params, result, exception.Fresh(), nullptr);
+    });
     if (FAILED(hr)) {
-        ReportInvokeFailure(name, dispatchId, hr);
+        ReportInvokeFailure(name, dispatchId, hr, hr == DISP_E_EXCEPTION ? exception.Describe() : "");
     }
     return hr;
 }

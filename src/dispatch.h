@@ -1,4 +1,4 @@
-// Late-bound calls on automation objects, and the program's error box.
+// Late-bound calls on automation objects.
 #pragma once
 
 #include <windows.h>
@@ -8,18 +8,15 @@
 // call, or a member name the object does not know.
 constexpr int kDispatchFatalExitCode = 2;
 
-// Shows a modal error box with no owner window; the program's only way of
-// reporting a failure.
-void ShowErrorBox(const char* text, const char* caption);
-
 // Resolves memberName on target and invokes it with flags (DISPATCH_METHOD,
 // DISPATCH_PROPERTYGET or DISPATCH_PROPERTYPUT). The argCount VARIANTs that
 // follow are passed by value, last parameter first, as IDispatch::Invoke
 // expects them; their contents stay the caller's to free. result may be null.
 //
-// Every failure is reported here in an error box. A null target or an
-// unknown name ends the process with kDispatchFatalExitCode; otherwise the
-// HRESULT of IDispatch::Invoke is returned.
+// A busy server's rejections are retried, within the step time limit.
+// Every failure is reported here. A null target or an unknown name ends the
+// process with kDispatchFatalExitCode; otherwise the HRESULT of
+// IDispatch::Invoke is returned.
 HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target,
                  LPCOLESTR memberName, int argCount, ...);
 

@@ -1,47 +1,77 @@
 // uninstall-addin: marks one Excel add-in, given by its file path, as not
 // installed, by driving Excel through OLE Automation.
 
+#include "console.h"
 #include "dispatch.h"
 #include "excel_client.h"
+#include "excel_running.h"
+#include "exit_status.h"
+#include "log_file.h"
+#include "options.h"
+#include "report.h"
+#include "time_limit.h"
+#include "usage.h"
+#include "version.h"
 
-#include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
-
-// Exit statuses callers can rely on.
-constexpr int kExitSuccess = 0;
-constexpr int kExitExcelUnavailable = 1;
-constexpr int kExitUninstallFailed = 2;  // also AutoWrap's fatal exits
-constexpr int kExitUsage = 3;
 
 static_assert(kDispatchFatalExitCode == kExitUninstallFailed,
               "a call that cannot be made means the add-in was not uninstalled");
 
-constexpr char kUsage[] =
-    "Usage: uninstall-addin.exe <add-in file>\n\n"
-    "Marks the Excel add-in stored in <add-in file> as not installed.";
+void LogStart(const Options& options)
+{
+    std::string switches;
+    for (const std::string& typed : options.switches) {
+        switches += " " + typed;
+    }
+    LogEvent(std::string("start: uninstall-addin ") + kProgramVersion + "; add-in \"" + options.addInPath +
+             "\"; switches:" + (switches.empty() ? " none" : switches));
+}
+
+int Uninstall(const std::string& addInPath)
+{
+    CNuvExcelAuto excel;
+    if (excel.Init() < 0) {
+        ReportError("Fail to init excel", "Error");
+        return kExitExcelUnavailable;
+    }
+
+    WriteLine(STD_OUTPUT_HANDLE, "Uninstalling " + addInPath);
+
+    excel.UninstallAddIn(addInPath.c_str());
+    excel.Shutdown();
+    return excel.AllCallsSucceeded() ? kExitUninstalled : kExitUninstallFailed;
+}
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    // Without a path there is nothing to do; don't start Excel for it.
-    if (argc < 2 || argv[1][0] == '\0') {
-        ShowErrorBox(kUsage, "Error");
+    const Options options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.help) {
+        WriteLine(STD_OUTPUT_HANDLE, FullUsage());
+        return kExitUninstalled;
+    }
+
+    SetQuietReports(options.quiet);
+    // Nothing is started for a command line that can't be right.
+    if (!options.error.empty()) {
+        ReportUsageError(options.error);
         return kExitUsage;
     }
-    const char* addInPath = argv[1];
-
-    CNuvExcelAuto excel;
-    if (excel.Init() < 0) {
-        ShowErrorBox("Fail to init excel", "Error");
-        return kExitExcelUnavailable;
+    std::string logError;
+    if (!options.logPath.empty() && !OpenLog(options.logPath, logError)) {
+        ReportUsageError(logError);
+        return kExitUsage;
     }
+    LogStart(options);
 
-    std::printf("Uninstalling %s\n", addInPath);
-    std::fflush(stdout);
-
-    excel.UninstallAddIn(addInPath);
-    excel.Shutdown();
-    return excel.AllCallsSucceeded() ? kExitSuccess : kExitUninstallFailed;
+    if (!options.force && !WaitUntilExcelIsClosed()) {
+        return EndRun(kExitExcelWasRunning);
+    }
+    SetExcelTimeLimit(options.timeoutSeconds);
+    return EndRun(Uninstall(options.addInPath));
 }

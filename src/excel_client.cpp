@@ -1,6 +1,8 @@
 #include "excel_client.h"
 
 #include "dispatch.h"
+#include "report.h"
+#include "time_limit.h"
 
 #include <vector>
 
@@ -11,9 +13,19 @@ constexpr LPCOLESTR kExcelProgId = L"Excel.Application";
 void ReleaseReference(IDispatch*& reference)
 {
     if (reference != nullptr) {
+        // The last release of a proxy is a call on Excel too.
+        const ExcelStep step("Release");
         reference->Release();
         reference = nullptr;
     }
+}
+
+// Starting a local server is a wait on Excel like any call.
+HRESULT StartExcel(const CLSID& excelClass, IDispatch** application)
+{
+    const ExcelStep starting(nullptr);
+    return CoCreateInstance(excelClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                            reinterpret_cast<void**>(application));
 }
 
 // Takes the object out of a call's result, or null when the result holds no
@@ -71,14 +83,13 @@ int CNuvExcelAuto::Init()
 {
     CLSID excelClass;
     if (FAILED(CLSIDFromProgID(kExcelProgId, &excelClass))) {
-        ShowErrorBox("CLSIDFromProgID() failed", "Error");
+        ReportError("CLSIDFromProgID() failed", "Error");
         return -1;
     }
 
     IDispatch* application = nullptr;
-    if (FAILED(CoCreateInstance(excelClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(&application)))) {
-        ShowErrorBox("Excel not registered properly", "Error");
+    if (FAILED(StartExcel(excelClass, &application))) {
+        ReportError("Excel not registered properly", "Error");
         return -2;
     }
     m_application = application;
@@ -150,7 +161,7 @@ bool CNuvExcelAuto::AddAddIn(IDispatch* addIns, const char* addInPath, IDispatch
     fileName.vt = VT_BSTR;
     fileName.bstrVal = widePath.empty() ? nullptr : SysAllocString(widePath.data());
     if (fileName.bstrVal == nullptr) {
-        ShowErrorBox("Fail to convert the add-in path", "Error");
+        ReportError("Fail to convert the add-in path", "Error");
         m_allCallsSucceeded = false;
         return false;
     }

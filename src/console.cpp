@@ -1,0 +1,27 @@
+#include "console.h"
+
+#include "text.h"
+
+void WriteLine(DWORD standardHandle, const std::string& text)
+{
+    HANDLE handle = GetStdHandle(standardHandle);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    // Windows line ends, also for the lines inside text.
+    std::wstring line;
+    for (wchar_t c : WideFromAnsi(text + "\n")) {
+        if (c == L'\n') {
+            line += L'\r';
+        }
+        line += c;
+    }
+    DWORD written = 0;
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        WriteConsoleW(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        return;
+    }
+    const std::string bytes = Utf8FromWide(line);
+    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}

@@ -1,0 +1,140 @@
+#include "options.h"
+
+#include <optional>
+
+namespace {
+
+struct Switch {
+    std::string name;  // lower case
+    bool hasValue = false;
+    std::string value;
+};
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char ToLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// "/name", "-name" or "--name", then optionally ":value". Anything else, a
+// path such as "/addins/x.xlam" or "-old.xlam" among them, is not a switch.
+std::optional<Switch> AsSwitch(const std::string& arg)
+{
+    size_t prefix = 0;
+    if (arg.compare(0, 2, "--") == 0) {
+        prefix = 2;
+    } else if (!arg.empty() && (arg[0] == '/' || arg[0] == '-')) {
+        prefix = 1;
+    } else {
+        return std::nullopt;
+    }
+
+    const size_t colon = arg.find(':', prefix);
+    const std::string name = arg.substr(prefix, colon == std::string::npos ? colon : colon - prefix);
+    if (name.empty()) {
+        return std::nullopt;
+    }
+    Switch result;
+    for (char c : name) {
+        if (!IsAsciiLetter(c) && name != "?") {
+            return std::nullopt;
+        }
+        result.name += ToLower(c);
+    }
+    if (colon != std::string::npos) {
+        result.hasValue = true;
+        result.value = arg.substr(colon + 1);
+    }
+    return result;
+}
+
+std::optional<unsigned> ParseSeconds(const std::string& text)
+{
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    unsigned long seconds = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        seconds = seconds * 10 + static_cast<unsigned long>(c - '0');
+        if (seconds > kLongestTimeoutSeconds) {
+            return std::nullopt;
+        }
+    }
+    return static_cast<unsigned>(seconds);
+}
+
+// Applies one switch; returns what is wrong with it, or an empty string.
+std::string Apply(const Switch& sw, const std::string& typed, Options& options)
+{
+    const bool takesValue = sw.name == "log" || sw.name == "timeout";
+    if (sw.name != "quiet" && sw.name != "q" && sw.name != "force" && sw.name != "help" &&
+        sw.name != "h" && sw.name != "?" && !takesValue) {
+        return "Unknown switch \"" + typed + "\"";
+    }
+    if (!takesValue && sw.hasValue) {
+        return "The switch \"" + typed + "\" takes no value";
+    }
+
+    if (sw.name == "quiet" || sw.name == "q") {
+        options.quiet = true;
+    } else if (sw.name == "force") {
+        options.force = true;
+    } else if (sw.name == "log") {
+        if (sw.value.empty()) {
+            return "The switch \"" + typed + "\" needs a file name, as in /log:C:\\Temp\\uninstall-addin.log";
+        }
+        options.logPath = sw.value;
+    } else if (sw.name == "timeout") {
+        const std::optional<unsigned> seconds = ParseSeconds(sw.value);
+        if (!seconds) {
+            return "The switch \"" + typed + "\" needs a whole number of seconds from 0 to " +
+                   std::to_string(kLongestTimeoutSeconds) + ", as in /timeout:30";
+        }
+        options.timeoutSeconds = *seconds;
+    } else {
+        options.help = true;
+    }
+    return {};
+}
+
+}  // namespace
+
+Options ParseCommandLine(const std::vector<std::string>& args)
+{
+    Options options;
+    size_t next = 0;
+    // Every switch is read, even after a bad one, so that /quiet decides how
+    // the bad one is reported wherever it stands.
+    for (; next < args.size(); ++next) {
+        const std::string& arg = args[next];
+        if (arg == "--") {
+            ++next;
+            break;
+        }
+        const std::optional<Switch> sw = AsSwitch(arg);
+        if (!sw) {
+            break;
+        }
+        options.switches.push_back(arg);
+        std::string problem = Apply(*sw, arg, options);
+        if (options.error.empty()) {
+            options.error = std::move(problem);
+        }
+    }
+
+    if (next < args.size()) {
+        options.addInPath = args[next];
+    }
+    if (options.error.empty() && options.addInPath.empty()) {
+        options.error = next < args.size() ? "The add-in file name is empty"
+                                           : "No add-in file was given";
+    }
+    return options;
+}

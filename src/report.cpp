@@ -1,0 +1,76 @@
+#include "report.h"
+
+#include "console.h"
+#include "log_file.h"
+#include "usage.h"
+
+#include <windows.h>
+
+namespace {
+
+bool quietReports = false;
+
+constexpr UINT kErrorBoxStyle = MB_OK | MB_ICONERROR | MB_SETFOREGROUND;
+constexpr UINT kRetryBoxStyle = MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND;
+
+void WriteErrorLine(const std::string& text)
+{
+    WriteLine(STD_ERROR_HANDLE, "uninstall-addin: " + text);
+}
+
+}  // namespace
+
+void SetQuietReports(bool quiet)
+{
+    quietReports = quiet;
+}
+
+void ReportError(const std::string& text, const char* caption)
+{
+    LogEvent("error: " + text);
+    if (quietReports) {
+        WriteErrorLine(text);
+    } else {
+        MessageBoxA(nullptr, text.c_str(), caption, kErrorBoxStyle);
+    }
+}
+
+void ReportCallFailure(const std::string& text, const char* caption, const char* codeName,
+                       const std::string& detail)
+{
+    std::string line = text;
+    if (codeName != nullptr) {
+        line += " (" + std::string(codeName) + (detail.empty() ? "" : ": " + detail) + ")";
+    } else if (!detail.empty()) {
+        line += " (" + detail + ")";
+    }
+
+    LogEvent("error: " + line);
+    if (quietReports) {
+        WriteErrorLine(line);
+        return;
+    }
+    MessageBoxA(nullptr, text.c_str(), caption, kErrorBoxStyle);
+    if (codeName != nullptr) {
+        MessageBoxA(nullptr, codeName, "Error:", kErrorBoxStyle);
+    }
+}
+
+bool AskToRetry(const std::string& boxText, const char* caption, const std::string& quietText)
+{
+    LogEvent("error: " + quietText);
+    if (quietReports) {
+        WriteErrorLine(quietText);
+        return false;
+    }
+    return MessageBoxA(nullptr, boxText.c_str(), caption, kRetryBoxStyle) == IDRETRY;
+}
+
+void ReportUsageError(const std::string& problem)
+{
+    if (quietReports) {
+        WriteErrorLine(problem + "; \"uninstall-addin.exe /?\" shows the usage");
+    } else {
+        MessageBoxA(nullptr, (problem + ".\n\n" + ShortUsage()).c_str(), "Error", kErrorBoxStyle);
+    }
+}

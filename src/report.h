@@ -1,0 +1,26 @@
+// Where the run's reports go: modal boxes, or with /quiet one line each on
+// standard error; and every report also into the log, if there is one.
+#pragma once
+
+#include <string>
+
+void SetQuietReports(bool quiet);
+
+// One failure: a box with text and caption, or the line
+// "uninstall-addin: <text>".
+void ReportError(const std::string& text, const char* caption);
+
+// A failed call. codeName, when given, gets a box of its own (caption
+// "Error:"); on a line it joins the failure as " (<codeName>)", with the
+// server's own description of the error, when there is one, as
+// " (<codeName>: <detail>)". The detail never shows in a box.
+void ReportCallFailure(const std::string& text, const char* caption, const char* codeName,
+                       const std::string& detail);
+
+// Something the user can put right: a warning box with Retry and Cancel.
+// Returns true for Retry. Quiet runs can't ask: they report quietText and
+// return false.
+bool AskToRetry(const std::string& boxText, const char* caption, const std::string& quietText);
+
+// A bad command line: the problem and how to call the program.
+void ReportUsageError(const std::string& problem);

@@ -1,0 +1,32 @@
+// The one place that bounds how long the program waits on Excel.
+//
+// Every wait is one step: starting Excel, or one call on it (a name lookup,
+// an invocation or a release, with the retries of a busy Excel's rejections
+// included). A step that outlasts the limit means Excel is stuck: the
+// program reports it and ends at once with kExitExcelHung, without calling
+// or releasing anything more, since any further call would block as well.
+// Boxes are shown between steps, so a box waiting for a click never counts.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// 0 means no limit.
+void SetExcelTimeLimit(unsigned seconds);
+
+class ExcelStep {
+public:
+    // member: the name of the member called, or null for starting Excel.
+    explicit ExcelStep(const char* member);
+    ~ExcelStep();
+
+    ExcelStep(const ExcelStep&) = delete;
+    ExcelStep& operator=(const ExcelStep&) = delete;
+
+private:
+    static void CALLBACK OnTimeUp(void* step, BOOLEAN);
+
+    std::string m_report;
+    HANDLE m_timer = nullptr;
+};
