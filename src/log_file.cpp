@@ -17,17 +17,6 @@ ULONGLONG Ticks(const FILETIME& time)
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-// Lines stay lines, whatever a server's description holds.
-std::string OneLine(std::string text)
-{
-    for (char& c : text) {
-        if (c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
-    return text;
-}
-
 }  // namespace
 
 bool OpenLog(const std::string& path, std::string& error)

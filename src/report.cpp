@@ -2,6 +2,7 @@
 
 #include "console.h"
 #include "log_file.h"
+#include "text.h"
 #include "usage.h"
 
 #include <windows.h>
@@ -15,7 +16,7 @@ constexpr UINT kRetryBoxStyle = MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROU
 
 void WriteErrorLine(const std::string& text)
 {
-    WriteLine(STD_ERROR_HANDLE, "uninstall-addin: " + text);
+    WriteLine(STD_ERROR_HANDLE, "uninstall-addin: " + OneLine(text));
 }
 
 }  // namespace

@@ -44,6 +44,16 @@ std::string Utf8FromWide(const std::wstring& text)
     return NarrowFromWide(CP_UTF8, text);
 }
 
+std::string OneLine(std::string text)
+{
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
 std::string SystemMessage(DWORD error)
 {
     char* buffer = nullptr;
