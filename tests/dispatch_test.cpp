@@ -1,13 +1,66 @@
 #include "box_recorder.h"
 #include "dispatch.h"
 #include "fake_dispatch.h"
+#include "report.h"
+#include "time_limit.h"
 
 #include <gtest/gtest.h>
+
+#include <io.h>
 
 #include <cstdio>
 #include <string>
 
 namespace {
+
+// A death test's parent reads the child's C runtime stderr (in text mode,
+// so line ends arrive as "\n"); quiet reports go to the Windows handle, so
+// point that at the same place.
+void QuietReportsToCrtStderr()
+{
+    SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(2)));
+    SetQuietReports(true);
+}
+
+// Sends this process's standard error to a file for as long as it lives,
+// and makes reports quiet meanwhile.
+class QuietCapture {
+public:
+    QuietCapture()
+    {
+        GetTempPathW(MAX_PATH, m_path);
+        lstrcatW(m_path, L"uninstall-addin-stderr.txt");
+        m_file = CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        m_saved = GetStdHandle(STD_ERROR_HANDLE);
+        SetStdHandle(STD_ERROR_HANDLE, m_file);
+        SetQuietReports(true);
+    }
+    ~QuietCapture()
+    {
+        SetQuietReports(false);
+        SetStdHandle(STD_ERROR_HANDLE, m_saved);
+        CloseHandle(m_file);
+        DeleteFileW(m_path);
+    }
+    QuietCapture(const QuietCapture&) = delete;
+    QuietCapture& operator=(const QuietCapture&) = delete;
+
+    std::string Text() const
+    {
+        std::string text(GetFileSize(m_file, nullptr), '\0');
+        DWORD read = 0;
+        SetFilePointer(m_file, 0, nullptr, FILE_BEGIN);
+        ReadFile(m_file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+        text.resize(read);
+        return text;
+    }
+
+private:
+    wchar_t m_path[MAX_PATH] = {};
+    HANDLE m_file = INVALID_HANDLE_VALUE;
+    HANDLE m_saved = nullptr;
+};
 
 VARIANT Int(LONG value)
 {
@@ -103,7 +156,8 @@ TEST(AutoWrap, LooksUpInTheUserLocaleAndCallsInTheSystemLocale)
     EXPECT_EQ(call.dispatchId, 42);
     EXPECT_EQ(call.locale, static_cast<LCID>(LOCALE_SYSTEM_DEFAULT));
     EXPECT_TRUE(call.nullInterfaceId);
-    EXPECT_FALSE(call.excepInfoGiven);
+    // Excel describes its errors there.
+    EXPECT_TRUE(call.excepInfoGiven);
     EXPECT_FALSE(call.argErrGiven);
 }
 
@@ -174,7 +228,173 @@ TEST(AutoWrap, ReportsAFailedCallAndNamesOnlyTheStandardDispatchCodes)
             want.push_back(std::string("Error:: ") + c.name);
         }
         EXPECT_EQ(boxes.Texts(), want);
+        // Only a busy server's rejections are worth another try.
+        EXPECT_EQ(target.invocations.size(), 1u);
     }
+}
+
+TEST(AutoWrap, QuietRunsPutEachFailureOnOneLineWithItsCodeName)
+{
+    struct Case {
+        unsigned long code;
+        const char* line;
+    };
+    const Case cases[] = {
+        {0x80020003, "uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x80020003 "
+                     "(DISP_E_MEMBERNOTFOUND)\r\n"},
+        {0x80020006, "uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x80020006\r\n"},
+        {0x800706BA, "uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x800706ba\r\n"},
+    };
+    for (const Case& c : cases) {
+        BoxRecorder boxes;
+        FakeDispatch target;
+        target.invokeResult = static_cast<HRESULT>(c.code);
+        std::string written;
+        {
+            QuietCapture quiet;
+            AutoWrap(DISPATCH_METHOD, nullptr, &target, L"Add", 0);
+            written = quiet.Text();
+        }
+        EXPECT_EQ(written, c.line);
+        Sleep(100);
+        EXPECT_TRUE(boxes.Texts().empty());
+    }
+}
+
+TEST(AutoWrap, QuietRunsAddExcelsOwnDescriptionOfAnException)
+{
+    struct Case {
+        const wchar_t* source;
+        const wchar_t* description;
+        bool deferred;
+        const char* suffix;
+    };
+    const Case cases[] = {
+        {L"Microsoft Excel", L"Add method of AddIns class failed", false,
+         " (DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class failed)"},
+        {L"Microsoft Excel", L"Add method of AddIns class failed", true,
+         " (DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class failed)"},
+        {nullptr, L"Sorry, we couldn't find it", false, " (DISP_E_EXCEPTION: Sorry, we couldn't find it)"},
+        {L"Microsoft Excel", nullptr, false, " (DISP_E_EXCEPTION: Microsoft Excel)"},
+        {nullptr, nullptr, false, " (DISP_E_EXCEPTION)"},
+        // A line stays one line.
+        {L"Microsoft Excel", L"Cannot open.\r\nTry again.", false,
+         " (DISP_E_EXCEPTION: Microsoft Excel: Cannot open.  Try again.)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.suffix);
+        BoxRecorder boxes;
+        FakeDispatch target;
+        target.invokeResult = DISP_E_EXCEPTION;
+        target.exceptionSource = c.source;
+        target.exceptionDescription = c.description;
+        target.deferDescription = c.deferred;
+        FakeDispatch::deferredFillInCalled() = false;
+        std::string written;
+        {
+            QuietCapture quiet;
+            AutoWrap(DISPATCH_METHOD, nullptr, &target, L"Add", 0);
+            written = quiet.Text();
+        }
+        EXPECT_EQ(written, std::string("uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err "
+                                       "0x80020009") + c.suffix + "\r\n");
+        EXPECT_EQ(FakeDispatch::deferredFillInCalled(), c.deferred);
+    }
+}
+
+TEST(AutoWrap, BoxesKeepTheirTextsWhenExcelDescribesTheError)
+{
+    BoxRecorder boxes;
+    FakeDispatch target;
+    target.invokeResult = DISP_E_EXCEPTION;
+    target.exceptionSource = L"Microsoft Excel";
+    target.exceptionDescription = L"Add method of AddIns class failed";
+    AutoWrap(DISPATCH_METHOD, nullptr, &target, L"Add", 0);
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"AutoWrap(): IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x80020009",
+                                        "Error:: DISP_E_EXCEPTION"}));
+}
+
+TEST(AutoWrap, AsksABusyServerAgainUntilItTakesTheCall)
+{
+    struct Case {
+        const char* what;
+        int busyLookups;
+        int busyInvokes;
+        HRESULT busyResult;
+    };
+    const Case cases[] = {
+        {"lookup rejected", 3, 0, RPC_E_CALL_REJECTED},
+        {"invoke rejected", 0, 3, RPC_E_CALL_REJECTED},
+        {"invoke asked to retry later", 0, 3, RPC_E_SERVERCALL_RETRYLATER},
+        {"both", 1, 2, RPC_E_SERVERCALL_RETRYLATER},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BoxRecorder boxes;
+        FakeDispatch target;
+        target.busyLookups = c.busyLookups;
+        target.busyInvokes = c.busyInvokes;
+        target.busyResult = c.busyResult;
+        target.resultToGive.vt = VT_I4;
+        target.resultToGive.lVal = 7;
+
+        VARIANT result;
+        VariantInit(&result);
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_EQ(AutoWrap(DISPATCH_PROPERTYGET, &result, &target, L"Workbooks", 0), S_OK);
+        const ULONGLONG elapsed = GetTickCount64() - start;
+
+        EXPECT_EQ(result.lVal, 7);
+        EXPECT_EQ(target.lookups.size(), static_cast<size_t>(c.busyLookups + 1));
+        EXPECT_EQ(target.invocations.size(), static_cast<size_t>(c.busyInvokes + 1));
+        // Pauses of 50 ms and more that grow, not a busy loop: three
+        // rejections wait at least 50 + 100 + 200 ms, or 50 + 50 + 100.
+        EXPECT_GE(elapsed, c.busyLookups == 1 ? 190u : 340u);
+        Sleep(100);
+        EXPECT_TRUE(boxes.Texts().empty());
+    }
+}
+
+// A stuck server ends the process once the step's time is up; these run in
+// a child, which reports quietly on its standard error.
+TEST(AutoWrapDeathTest, AStepThatOutlastsTheTimeLimitEndsTheRunWithFour)
+{
+    struct Case {
+        const char* what;
+        DWORD invokeDelayMs;
+        int busyLookups;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"hung call", 20000, 0, "uninstall-addin: Excel did not answer \"Quit\" within 1 s\n"},
+        {"busy for ever", 0, 1000000, "uninstall-addin: Excel did not answer \"Quit\" within 1 s\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EXIT(
+            {
+                QuietReportsToCrtStderr();
+                SetExcelTimeLimit(1);
+                FakeDispatch target;
+                target.invokeDelayMs = c.invokeDelayMs;
+                target.busyLookups = c.busyLookups;
+                AutoWrap(DISPATCH_METHOD, nullptr, &target, L"Quit", 0);
+                std::fprintf(stderr, "returned\n");
+            },
+            ::testing::ExitedWithCode(4), "^" + LiteralRegex(c.line) + "$");
+    }
+}
+
+TEST(AutoWrap, AStepWithinItsTimeLimitGoesOn)
+{
+    SetExcelTimeLimit(1);
+    FakeDispatch target;
+    target.invokeDelayMs = 300;
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(AutoWrap(DISPATCH_METHOD, nullptr, &target, L"Quit", 0), S_OK);
+    }
+    SetExcelTimeLimit(0);
 }
 
 TEST(AutoWrap, ShowsItsBoxesAsErrorsWithOneOkButton)
@@ -259,6 +479,12 @@ TEST(AutoWrapDeathTest, NullTargetEndsTheProcessBeforeAnyLookup)
         },
         ::testing::ExitedWithCode(2),
         "^" + LiteralRegex("box[Error]: NULL IDispatch passed to AutoWrap()\n") + "$");
+    EXPECT_EXIT(
+        {
+            QuietReportsToCrtStderr();
+            AutoWrap(DISPATCH_METHOD, nullptr, nullptr, L"Quit", 0);
+        },
+        ::testing::ExitedWithCode(2), "^" + LiteralRegex("uninstall-addin: NULL IDispatch passed to AutoWrap()\n") + "$");
 }
 
 TEST(AutoWrapDeathTest, UnknownNameEndsTheProcessWithoutInvoking)

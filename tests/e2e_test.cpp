@@ -1,202 +1,16 @@
 // Runs the real uninstall-addin.exe against the stand-in Excel and checks
 // what the user sees, what Excel was asked and what is left behind.
 
-#include "box_recorder.h"
-#include "child_process.h"
-#include "standin_ids.h"
+#include "uninstall_run.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr wchar_t kServerExe[] = L"excel-standin.exe";
-constexpr wchar_t kWorkFolder[] = L"C:\\uninstall-addin-tests";
-constexpr DWORD kRunTimeoutMs = 60000;
-
-struct RunResult {
-    DWORD exitCode = 0;
-    bool timedOut = false;
-    std::string output;  // standard output and error together
-    std::vector<std::string> boxes;
-};
-
-std::wstring InWorkFolder(const wchar_t* name)
-{
-    return std::wstring(kWorkFolder) + L"\\" + name;
-}
-
-void CreateEmptyFile(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-}
-
-void SetString(const wchar_t* key, const wchar_t* name, const std::wstring& value,
-               HKEY root = HKEY_CURRENT_USER)
-{
-    ASSERT_EQ(RegSetKeyValueW(root, key, name, REG_SZ, value.c_str(),
-                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-}
-
-void SetNumber(const wchar_t* key, const wchar_t* name, DWORD value)
-{
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof value),
-              ERROR_SUCCESS);
-}
-
-// The add-in's installed state as the stand-in keeps it.
-std::optional<bool> StoredInstalled(const std::wstring& path)
-{
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, standin::kAddInStateKey, path.c_str(), RRF_RT_REG_DWORD,
-                     nullptr, &value, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return value != 0;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
-std::vector<std::string> LastLines(const std::vector<std::string>& lines, size_t count)
-{
-    return count >= lines.size() ? lines : std::vector<std::string>(lines.end() - count, lines.end());
-}
-
-// What the stand-in logs when the add-in at path is added.
-std::string AddInvocation(const std::wstring& path)
-{
-    return "invoke AddIns.Add method lcid=0800 args=[BSTR:\"" + ToUtf8(path) + "\"] named=[]";
-}
-
-// How every run that gets as far as telling Excel to quit ends.
-std::vector<std::string> QuitAndReleaseLines()
-{
-    return {
-        "names Application.Quit lcid=0400",
-        "invoke Application.Quit method lcid=0800 args=[] named=[]",
-        "release Workbook",
-        "release Workbooks",
-        "release Application",
-    };
-}
-
-std::vector<std::string> Joined(std::vector<std::string> lines, const std::vector<std::string>& more)
-{
-    lines.insert(lines.end(), more.begin(), more.end());
-    return lines;
-}
-
-// The boxes of failed calls, without the boxes that name their codes.
-std::vector<std::string> AutoWrapBoxes(const std::vector<std::string>& boxes)
-{
-    std::vector<std::string> failures;
-    for (const std::string& box : boxes) {
-        if (box.rfind("AutoWrap(): ", 0) == 0) {
-            failures.push_back(box);
-        }
-    }
-    return failures;
-}
-
-// "AutoWrap(): IDispatch::Invoke("<name>"=<8 hex digits>) failed w/err 0x<code>"
-bool IsInvokeFailureBox(const std::string& box, const std::string& name, const char* code)
-{
-    const std::regex pattern("AutoWrap\\(\\): IDispatch::Invoke\\(\"" + name +
-                             "\"=[0-9a-f]{8}\\) failed w/err 0x" + code);
-    return std::regex_match(box, pattern);
-}
-
-class UninstallRun : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        TerminateProcessesNamed(kServerExe);
-        CreateDirectoryW(kWorkFolder, nullptr);
-        RegDeleteTreeW(HKEY_CURRENT_USER, standin::kSettingsKey);
-        ASSERT_EQ(Server(L"/regserver"), 0u);
-
-        DeleteFileW(m_log.c_str());
-        SetString(standin::kSettingsKey, standin::kCallLogValue, m_log);
-        CreateEmptyFile(m_addIn);
-        InstallAddIn(m_addIn);
-    }
-
-    void TearDown() override
-    {
-        // A run that ended early leaves its Excel behind, holding references
-        // that nobody will release.
-        TerminateProcessesNamed(kServerExe);
-        RegDeleteTreeW(HKEY_CURRENT_USER, standin::kSettingsKey);
-    }
-
-    DWORD Server(const wchar_t* arguments)
-    {
-        const std::wstring line = QuoteArgument(ExecutableFolder() + kServerExe) + L" " + arguments;
-        return RunProcess(line, InWorkFolder(L"server.txt"), kRunTimeoutMs).exitCode;
-    }
-
-    void InstallAddIn(const std::wstring& path)
-    {
-        SetNumber(standin::kAddInStateKey, path.c_str(), 1);
-    }
-
-    // Runs the program with a command line tail as given (already quoted).
-    RunResult Uninstall(const std::wstring& arguments)
-    {
-        std::wstring line = QuoteArgument(ExecutableFolder() + L"uninstall-addin.exe");
-        if (!arguments.empty()) {
-            line += L" " + arguments;
-        }
-        const std::wstring outputPath = InWorkFolder(L"output.txt");
-
-        RunResult run;
-        BoxRecorder recorder;
-        const ProcessOutcome outcome = RunProcess(line, outputPath, kRunTimeoutMs);
-        run.exitCode = outcome.exitCode;
-        run.timedOut = outcome.timedOut;
-        run.output = ReadFileBytes(outputPath);
-        run.boxes = recorder.Texts();
-        return run;
-    }
-
-    RunResult UninstallSample() { return Uninstall(QuoteArgument(m_addIn)); }
-
-    std::vector<std::string> CallLog() const { return Lines(ReadFileBytes(m_log)); }
-
-    std::string ProgressLine() const { return "Uninstalling " + ToUtf8(m_addIn) + "\r\n"; }
-
-    static bool ServerGone() { return WaitUntilNoProcessNamed(kServerExe, 10000); }
-
-    const std::wstring m_log = InWorkFolder(L"calls.log");
-    const std::wstring m_addIn = InWorkFolder(L"Sample.xlam");
-};
 
 TEST_F(UninstallRun, UninstallsTheAddInAndLeavesNothingBehind)
 {
@@ -207,26 +21,12 @@ TEST_F(UninstallRun, UninstallsTheAddInAndLeavesNothingBehind)
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, ProgressLine());
+    // Without /quiet, standard error stays empty.
+    EXPECT_EQ(run.errors, "");
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ(StoredInstalled(m_addIn), false);
     EXPECT_TRUE(ServerGone());
-    const std::vector<std::string> expected = Joined({
-        "start",
-        "create Application",
-        "names Application.Workbooks lcid=0400",
-        "invoke Application.Workbooks get lcid=0800 args=[] named=[]",
-        "names Workbooks.Add lcid=0400",
-        "invoke Workbooks.Add method lcid=0800 args=[] named=[]",
-        "names Application.AddIns lcid=0400",
-        "invoke Application.AddIns get lcid=0800 args=[] named=[]",
-        "names AddIns.Add lcid=0400",
-        AddInvocation(m_addIn),
-        "names AddIn.Installed lcid=0400",
-        "invoke AddIn.Installed put lcid=0800 args=[BOOL:0] named=[-3]",
-        "release AddIn",
-        "release AddIns",
-    }, Joined(QuitAndReleaseLines(), {"exit"}));
-    EXPECT_EQ(CallLog(), expected);
+    EXPECT_EQ(CallLog(), UninstallConversation(m_addIn));
 }
 
 TEST_F(UninstallRun, IgnoresArgumentsAfterThePath)
@@ -259,12 +59,37 @@ TEST_F(UninstallRun, PassesAnAnsiPathOnIntact)
     const RunResult run = Uninstall(QuoteArgument(addIn));
 
     EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, "Uninstalling C:\\uninstall-addin-tests\\" + ansiName + "\r\n");
+    // Redirected, the line is UTF-8 whatever the code page.
+    EXPECT_EQ(run.output, "Uninstalling " + ToUtf8(addIn) + "\r\n");
     EXPECT_TRUE(run.boxes.empty());
     const auto log = CallLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), AddInvocation(addIn)), 1);
     EXPECT_EQ(StoredInstalled(addIn), false);
     EXPECT_EQ(StoredInstalled(m_addIn), true);
+    DeleteFileW(addIn.c_str());
+}
+
+// Greek and Japanese are outside every Western ANSI code page; the image
+// asks Windows for UTF-8 as its code page, so such a path reaches Excel as
+// typed, and the progress line and the log show it as typed too.
+TEST_F(UninstallRun, PassesAPathOutsideTheAnsiCodePageIntact)
+{
+    const std::wstring addIn = InWorkFolder(L"\u0394\u03bf\u03ba\u03b9\u03bc\u03ae \u65e5\u672c.xlam");
+    CreateEmptyFile(addIn);
+    InstallAddIn(addIn);
+    const std::wstring runLog = InWorkFolder(L"run.log");
+    DeleteFileW(runLog.c_str());
+
+    const RunResult run = Uninstall(L"/log:" + QuoteArgument(runLog) + L" " + QuoteArgument(addIn));
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, "Uninstalling " + ToUtf8(addIn) + "\r\n");
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+    const auto log = CallLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), AddInvocation(addIn)), 1);
+    EXPECT_EQ(StoredInstalled(addIn), false);
+    EXPECT_EQ(StoredInstalled(m_addIn), true);
+    EXPECT_NE(ReadFileBytes(runLog).find("add-in \"" + ToUtf8(addIn) + "\""), std::string::npos);
     DeleteFileW(addIn.c_str());
 }
 
@@ -276,8 +101,12 @@ TEST_F(UninstallRun, WithoutAPathExplainsUsageAndStartsNothing)
 
         EXPECT_EQ(run.exitCode, 3u);
         EXPECT_EQ(run.output, "");
+        EXPECT_EQ(run.errors, "");
         ASSERT_EQ(run.boxes.size(), 1u);
-        EXPECT_EQ(run.boxes[0].rfind("Error: Usage: uninstall-addin.exe <add-in file>", 0), 0u)
+        const char* problem = arguments[0] == L'\0' ? "Error: No add-in file was given.\n"
+                                                     : "Error: The add-in file name is empty.\n";
+        EXPECT_EQ(run.boxes[0].rfind(problem, 0), 0u) << run.boxes[0];
+        EXPECT_NE(run.boxes[0].find("Usage: uninstall-addin.exe [/quiet] [/log:<file>]"), std::string::npos)
             << run.boxes[0];
         EXPECT_TRUE(CallLog().empty());
         EXPECT_TRUE(ProcessesNamed(kServerExe).empty());

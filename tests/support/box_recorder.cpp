@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -39,20 +40,41 @@ bool HasOnlyOkButton(HWND box)
     return GetDlgItem(box, IDOK) != nullptr;
 }
 
-bool ShowsErrorIcon(HWND box)
+bool HasOnlyRetryAndCancel(HWND box)
+{
+    const int otherButtons[] = {IDOK, IDABORT, IDIGNORE, IDYES, IDNO};
+    for (int id : otherButtons) {
+        if (GetDlgItem(box, id) != nullptr) {
+            return false;
+        }
+    }
+    return GetDlgItem(box, IDRETRY) != nullptr && GetDlgItem(box, IDCANCEL) != nullptr;
+}
+
+bool ShowsIcon(HWND box, LPCSTR icon)
 {
     HWND iconControl = GetDlgItem(box, kBoxIconControlId);
     if (iconControl == nullptr) {
         return false;
     }
     const auto shown = reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0));
-    return shown != nullptr && shown == LoadIconA(nullptr, IDI_HAND);
+    return shown != nullptr && shown == LoadIconA(nullptr, icon);
+}
+
+int DefaultAnswer(HWND box)
+{
+    return GetDlgItem(box, IDOK) != nullptr ? IDOK : IDCANCEL;
 }
 
 }  // namespace
 
 BoxRecorder::BoxRecorder(bool echoToStderr)
     : m_echoToStderr(echoToStderr), m_thread(&BoxRecorder::Watch, this)
+{
+}
+
+BoxRecorder::BoxRecorder(BoxAnswer answer)
+    : m_answer(std::move(answer)), m_thread(&BoxRecorder::Watch, this)
 {
 }
 
@@ -112,7 +134,10 @@ void BoxRecorder::Handle(HWND box)
     seen.caption = WindowText(box);
     seen.text = WindowText(GetDlgItem(box, kBoxTextControlId));
     seen.okOnly = HasOnlyOkButton(box);
-    seen.errorIcon = ShowsErrorIcon(box);
+    seen.retryCancel = HasOnlyRetryAndCancel(box);
+    seen.errorIcon = ShowsIcon(box, IDI_HAND);
+    seen.warningIcon = ShowsIcon(box, IDI_EXCLAMATION);
+    seen.pressed = m_answer ? m_answer(seen) : DefaultAnswer(box);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_boxes.push_back(seen);
@@ -122,8 +147,8 @@ void BoxRecorder::Handle(HWND box)
         std::fflush(stderr);
     }
     m_dismissed.insert(box);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(seen.pressed, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, seen.pressed)));
 }
 
 std::string LiteralRegex(const std::string& text)

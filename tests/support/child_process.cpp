@@ -11,14 +11,26 @@ HANDLE CreateInheritableOutput(const std::wstring& path)
                        &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+void CloseOutputs(HANDLE output, HANDLE errors)
+{
+    if (errors != output && errors != INVALID_HANDLE_VALUE) {
+        CloseHandle(errors);
+    }
+    if (output != INVALID_HANDLE_VALUE) {
+        CloseHandle(output);
+    }
+}
+
 }  // namespace
 
 ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
-                          DWORD timeoutMs)
+                          DWORD timeoutMs, const std::wstring& errorPath)
 {
     ProcessOutcome outcome;
     HANDLE output = CreateInheritableOutput(outputPath);
-    if (output == INVALID_HANDLE_VALUE) {
+    HANDLE errors = errorPath.empty() ? output : CreateInheritableOutput(errorPath);
+    if (output == INVALID_HANDLE_VALUE || errors == INVALID_HANDLE_VALUE) {
+        CloseOutputs(output, errors);
         outcome.exitCode = static_cast<DWORD>(-1);
         return outcome;
     }
@@ -28,17 +40,18 @@ ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& o
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nullptr;
     startup.hStdOutput = output;
-    startup.hStdError = output;
+    startup.hStdError = errors;
 
     std::wstring mutableLine = commandLine;
     PROCESS_INFORMATION process = {};
+    const ULONGLONG start = GetTickCount64();
     if (!CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        CloseHandle(output);
+        CloseOutputs(output, errors);
         outcome.exitCode = static_cast<DWORD>(-1);
         return outcome;
     }
-    CloseHandle(output);
+    CloseOutputs(output, errors);
     CloseHandle(process.hThread);
 
     if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
@@ -46,6 +59,7 @@ ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& o
         TerminateProcess(process.hProcess, 99);
         WaitForSingleObject(process.hProcess, INFINITE);
     }
+    outcome.elapsedMs = GetTickCount64() - start;
     GetExitCodeProcess(process.hProcess, &outcome.exitCode);
     CloseHandle(process.hProcess);
     return outcome;

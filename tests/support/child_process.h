@@ -9,13 +9,16 @@
 struct ProcessOutcome {
     DWORD exitCode = 0;
     bool timedOut = false;
+    ULONGLONG elapsedMs = 0;  // from start to end
 };
 
-// Runs commandLine with its standard output and error going to outputPath,
-// and waits for it, ending it after timeoutMs. Output goes to a file because
-// a server the process starts inherits its handles and may outlive it.
+// Runs commandLine with its standard output going to outputPath, and its
+// standard error to errorPath (or to outputPath too, when errorPath is
+// empty), and waits for it, ending it after timeoutMs. Output goes to files
+// because a server the process starts inherits its handles and may outlive
+// it.
 ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
-                          DWORD timeoutMs);
+                          DWORD timeoutMs, const std::wstring& errorPath = {});
 
 // Quotes one argument for a command line.
 std::wstring QuoteArgument(const std::wstring& argument);

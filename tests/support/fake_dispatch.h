@@ -34,6 +34,17 @@ public:
     DISPID dispatchId = 0x1234;
     HRESULT invokeResult = S_OK;
     VARIANT resultToGive = {};
+    // A busy server: the first calls are turned away with busyResult.
+    int busyLookups = 0;
+    int busyInvokes = 0;
+    HRESULT busyResult = RPC_E_CALL_REJECTED;
+    // A hung server: each invocation takes this long.
+    DWORD invokeDelayMs = 0;
+    // How a DISP_E_EXCEPTION failure is described; null leaves a string out.
+    const wchar_t* exceptionSource = nullptr;
+    const wchar_t* exceptionDescription = nullptr;
+    // Leaves the description to the deferred fill-in.
+    bool deferDescription = false;
     // Tells a death test's parent, through standard error, that a lookup
     // happened.
     bool echoLookups = false;
@@ -71,6 +82,10 @@ public:
             std::fprintf(stderr, "lookup\n");
         }
         lookups.push_back({names[0], nameCount, locale, iid == IID_NULL});
+        if (busyLookups > 0) {
+            --busyLookups;
+            return busyResult;
+        }
         ids[0] = SUCCEEDED(lookupResult) ? dispatchId : DISPID_UNKNOWN;
         return lookupResult;
     }
@@ -95,14 +110,55 @@ public:
         call.argErrGiven = argErr != nullptr;
         invocations.push_back(call);
 
+        if (busyInvokes > 0) {
+            --busyInvokes;
+            return busyResult;
+        }
+        Sleep(invokeDelayMs);
+        if (invokeResult == DISP_E_EXCEPTION && excepInfo != nullptr) {
+            Describe(*excepInfo);
+        }
         if (result != nullptr && SUCCEEDED(invokeResult)) {
             *result = resultToGive;
         }
         return invokeResult;
     }
 
+    // Whether a deferred fill-in was asked for its description.
+    static bool& deferredFillInCalled()
+    {
+        static bool called = false;
+        return called;
+    }
+
     ULONG references() const { return m_references; }
 
 private:
+    static const wchar_t*& deferredDescription()
+    {
+        static const wchar_t* description = nullptr;
+        return description;
+    }
+
+    static HRESULT STDAPICALLTYPE FillInLater(EXCEPINFO* info)
+    {
+        deferredFillInCalled() = true;
+        info->bstrDescription = SysAllocString(deferredDescription());
+        return S_OK;
+    }
+
+    void Describe(EXCEPINFO& info) const
+    {
+        info.scode = static_cast<SCODE>(0x800A03EC);
+        info.bstrSource = exceptionSource ? SysAllocString(exceptionSource) : nullptr;
+        info.bstrHelpFile = SysAllocString(L"C:\\help\\excel.chm");
+        if (deferDescription) {
+            deferredDescription() = exceptionDescription;
+            info.pfnDeferredFillIn = &FakeDispatch::FillInLater;
+        } else {
+            info.bstrDescription = exceptionDescription ? SysAllocString(exceptionDescription) : nullptr;
+        }
+    }
+
     ULONG m_references = 1;
 };

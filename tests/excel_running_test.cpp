@@ -1,0 +1,148 @@
+// An Excel the user already has open writes its own list of installed
+// add-ins back when it closes, undoing the uninstall; the program refuses
+// to work behind it.
+
+#include "uninstall_run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kRunningBox[] =
+    "uninstall-addin: Excel is running. Close every Excel window, then choose Retry, or choose Cancel to "
+    "stop without changing anything.";
+
+// The stand-in pretending to be the user's own Excel: a main window, and on
+// closing the add-in states it found at its start written back.
+class PretendExcel {
+public:
+    PretendExcel()
+    {
+        std::wstring line = QuoteArgument(ExecutableFolder() + kServerExe) + L" /pretend-running 120";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+            ADD_FAILURE() << "can't start the pretend Excel";
+            return;
+        }
+        CloseHandle(process.hThread);
+        m_process = process.hProcess;
+        for (int i = 0; i < 200 && Window() == nullptr; ++i) {
+            Sleep(50);
+        }
+        EXPECT_NE(Window(), nullptr) << "no XLMAIN window";
+    }
+
+    ~PretendExcel()
+    {
+        Close();
+        if (m_process != nullptr) {
+            CloseHandle(m_process);
+        }
+    }
+
+    PretendExcel(const PretendExcel&) = delete;
+    PretendExcel& operator=(const PretendExcel&) = delete;
+
+    // As the user closes Excel: it writes its states back and is gone.
+    void Close()
+    {
+        if (m_process == nullptr || WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0) {
+            return;
+        }
+        PostMessageW(Window(), WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(m_process, 10000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the pretend Excel did not close";
+            TerminateProcess(m_process, 97);
+            WaitForSingleObject(m_process, INFINITE);
+        }
+    }
+
+private:
+    static HWND Window() { return FindWindowW(L"XLMAIN", nullptr); }
+
+    HANDLE m_process = nullptr;
+};
+
+TEST_F(UninstallRun, QuietRunsRefuseAtOnceWhileExcelIsOpen)
+{
+    PretendExcel excel;
+    const std::wstring runLog = InWorkFolder(L"run.log");
+    DeleteFileW(runLog.c_str());
+
+    const RunResult run = Uninstall(L"/quiet /log:" + QuoteArgument(runLog) + L" " + QuoteArgument(m_addIn));
+
+    EXPECT_EQ(run.exitCode, 5u);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.errors, "uninstall-addin: Excel is running: close it and run this again\r\n");
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+    EXPECT_TRUE(CallLog().empty());
+    EXPECT_EQ(StoredInstalled(m_addIn), true);
+    const std::vector<std::string> log = Lines(ReadFileBytes(runLog));
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_NE(log[1].find("error: Excel is running: close it and run this again"), std::string::npos);
+    EXPECT_NE(log[2].find("end: exit status 5: Excel was running; nothing was changed"), std::string::npos);
+}
+
+TEST_F(UninstallRun, AsksToCloseExcelAndCancelChangesNothing)
+{
+    PretendExcel excel;
+
+    const RunResult run = Uninstall(QuoteArgument(m_addIn), [](const RecordedBox&) { return IDCANCEL; });
+
+    EXPECT_EQ(run.exitCode, 5u);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.boxes, std::vector<std::string>{kRunningBox});
+    ASSERT_EQ(run.boxDetails.size(), 1u);
+    EXPECT_TRUE(run.boxDetails[0].retryCancel);
+    EXPECT_TRUE(run.boxDetails[0].warningIcon);
+    EXPECT_TRUE(CallLog().empty());
+    excel.Close();
+    EXPECT_EQ(StoredInstalled(m_addIn), true);
+}
+
+TEST_F(UninstallRun, RetryGoesOnOnceExcelIsClosed)
+{
+    PretendExcel excel;
+    int asked = 0;
+    // The first Retry finds Excel still open and asks again; the user then
+    // closes it.
+    const auto answer = [&](const RecordedBox&) {
+        if (++asked == 2) {
+            excel.Close();
+        }
+        return IDRETRY;
+    };
+
+    const RunResult run = Uninstall(QuoteArgument(m_addIn), answer);
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, ProgressLine());
+    EXPECT_EQ(run.boxes, (std::vector<std::string>{kRunningBox, kRunningBox}));
+    EXPECT_EQ(CallLog(), UninstallConversation(m_addIn));
+    EXPECT_EQ(StoredInstalled(m_addIn), false);
+}
+
+// What the check guards against, shown: forced past an open Excel, the run
+// succeeds, and that Excel undoes it when it closes.
+TEST_F(UninstallRun, ForceWorksBehindAnOpenExcelWhichThenUndoesIt)
+{
+    PretendExcel excel;
+
+    const RunResult run = Uninstall(L"/force " + QuoteArgument(m_addIn));
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+    EXPECT_EQ(CallLog(), UninstallConversation(m_addIn));
+    EXPECT_EQ(StoredInstalled(m_addIn), false);
+    excel.Close();
+    EXPECT_EQ(StoredInstalled(m_addIn), true);
+}
+
+}  // namespace

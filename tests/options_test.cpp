@@ -1,0 +1,148 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+struct Want {
+    std::string path;
+    bool quiet;
+    bool force;
+    std::string log;
+    unsigned timeout;
+};
+
+Want Expect(std::string path, bool quiet = false, bool force = false, std::string log = "",
+          unsigned timeout = kDefaultTimeoutSeconds)
+{
+    return {std::move(path), quiet, force, std::move(log), timeout};
+}
+
+TEST(Options, TurnsCommandLinesIntoSettings)
+{
+    struct Case {
+        Args args;
+        Want want;
+    };
+    const Case cases[] = {
+        {{"C:\\addins\\a.xlam"}, Expect("C:\\addins\\a.xlam")},
+        // Anything after the path is ignored, switches included.
+        {{"a.xlam", "/quiet", "b.xlam"}, Expect("a.xlam")},
+        {{"/quiet", "a.xlam"}, Expect("a.xlam", true)},
+        {{"/q", "a.xlam"}, Expect("a.xlam", true)},
+        {{"-QUIET", "a.xlam"}, Expect("a.xlam", true)},
+        {{"--Quiet", "a.xlam"}, Expect("a.xlam", true)},
+        {{"/force", "a.xlam"}, Expect("a.xlam", false, true)},
+        {{"/log:C:\\Temp\\run.log", "a.xlam"}, Expect("a.xlam", false, false, "C:\\Temp\\run.log")},
+        {{"-LOG:run log.txt", "a.xlam"}, Expect("a.xlam", false, false, "run log.txt")},
+        {{"/log:a.log", "/log:b.log", "a.xlam"}, Expect("a.xlam", false, false, "b.log")},
+        {{"/timeout:30", "a.xlam"}, Expect("a.xlam", false, false, "", 30)},
+        {{"/timeout:0", "a.xlam"}, Expect("a.xlam", false, false, "", 0)},
+        {{"/timeout:007", "a.xlam"}, Expect("a.xlam", false, false, "", 7)},
+        {{"/timeout:86400", "a.xlam"}, Expect("a.xlam", false, false, "", 86400)},
+        {{"/q", "/force", "/log:x", "/timeout:5", "a.xlam"}, Expect("a.xlam", true, true, "x", 5)},
+        // Paths that start like switches but are not made of a name.
+        {{"/addins/x.xlam"}, Expect("/addins/x.xlam")},
+        {{"-old.xlam"}, Expect("-old.xlam")},
+        {{"/"}, Expect("/")},
+        {{"-"}, Expect("-")},
+        {{"/q", "\\\\server\\share\\x.xlam"}, Expect("\\\\server\\share\\x.xlam", true)},
+        {{"/q1"}, Expect("/q1")},
+        // "--" ends the switches: what follows is the path, whatever it looks like.
+        {{"--", "/quiet"}, Expect("/quiet")},
+        {{"/q", "--", "-force"}, Expect("-force", true)},
+        {{"--", "--"}, Expect("--")},
+    };
+    for (const Case& c : cases) {
+        std::string line;
+        for (const std::string& arg : c.args) {
+            line += "[" + arg + "]";
+        }
+        SCOPED_TRACE(line);
+        const Options options = ParseCommandLine(c.args);
+        EXPECT_EQ(options.error, "");
+        EXPECT_FALSE(options.help);
+        EXPECT_EQ(options.addInPath, c.want.path);
+        EXPECT_EQ(options.quiet, c.want.quiet);
+        EXPECT_EQ(options.force, c.want.force);
+        EXPECT_EQ(options.logPath, c.want.log);
+        EXPECT_EQ(options.timeoutSeconds, c.want.timeout);
+    }
+}
+
+TEST(Options, ReportsEachKindOfUsageError)
+{
+    struct Case {
+        Args args;
+        std::string error;
+        bool quiet = false;
+    };
+    const Case cases[] = {
+        {{}, "No add-in file was given"},
+        {{""}, "The add-in file name is empty"},
+        {{"/q"}, "No add-in file was given", true},
+        {{"--"}, "No add-in file was given"},
+        {{"/q", "--", ""}, "The add-in file name is empty", true},
+        {{"/bogus", "a.xlam"}, "Unknown switch \"/bogus\""},
+        {{"/quietly", "a.xlam"}, "Unknown switch \"/quietly\""},
+        {{"/quiet:yes", "a.xlam"}, "The switch \"/quiet:yes\" takes no value"},
+        {{"/force:", "a.xlam"}, "The switch \"/force:\" takes no value"},
+        {{"/log", "a.xlam"}, "The switch \"/log\" needs a file name, as in /log:C:\\Temp\\uninstall-addin.log"},
+        {{"/log:", "a.xlam"}, "The switch \"/log:\" needs a file name, as in /log:C:\\Temp\\uninstall-addin.log"},
+        {{"/timeout", "a.xlam"},
+         "The switch \"/timeout\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+        {{"/timeout:soon", "a.xlam"},
+         "The switch \"/timeout:soon\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+        {{"/timeout:-1", "a.xlam"},
+         "The switch \"/timeout:-1\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+        {{"/timeout:+5", "a.xlam"},
+         "The switch \"/timeout:+5\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+        {{"/timeout:1.5", "a.xlam"},
+         "The switch \"/timeout:1.5\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+        {{"/timeout:86401", "a.xlam"},
+         "The switch \"/timeout:86401\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+        {{"/timeout:99999999999999999999", "a.xlam"},
+         "The switch \"/timeout:99999999999999999999\" needs a whole number of seconds from 0 to 86400, as in "
+         "/timeout:30"},
+        // The first problem is the one reported, but /quiet counts wherever
+        // it stands among the switches.
+        {{"/bogus", "/timeout:x", "/quiet", "a.xlam"}, "Unknown switch \"/bogus\"", true},
+        {{"/bogus", "-q"}, "Unknown switch \"/bogus\"", true},
+    };
+    for (const Case& c : cases) {
+        std::string line;
+        for (const std::string& arg : c.args) {
+            line += "[" + arg + "]";
+        }
+        SCOPED_TRACE(line);
+        const Options options = ParseCommandLine(c.args);
+        EXPECT_EQ(options.error, c.error);
+        EXPECT_EQ(options.quiet, c.quiet);
+        EXPECT_FALSE(options.help);
+    }
+}
+
+TEST(Options, HelpWinsOverEverythingElse)
+{
+    for (const Args& args : {Args{"/?"}, Args{"-h"}, Args{"--HELP"}, Args{"/q", "/help", "a.xlam"},
+                             Args{"/bogus", "/?"}, Args{"/?", "/timeout:soon"}}) {
+        const Options options = ParseCommandLine(args);
+        EXPECT_TRUE(options.help) << args[0];
+    }
+    // After the path, or after "--", it is no switch at all.
+    EXPECT_FALSE(ParseCommandLine({"a.xlam", "/?"}).help);
+    EXPECT_FALSE(ParseCommandLine({"--", "/?"}).help);
+}
+
+TEST(Options, KeepsTheSwitchesAsTypedForTheLog)
+{
+    const Options options = ParseCommandLine({"/Q", "-log:C:\\x.log", "--", "a.xlam", "/force"});
+    EXPECT_EQ(options.switches, (std::vector<std::string>{"/Q", "-log:C:\\x.log"}));
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// What the end-to-end tests share: running the real uninstall-addin.exe
+// against the stand-in Excel, and reading what it left behind.
+#pragma once
+
+#include "box_recorder.h"
+#include "child_process.h"
+#include "standin_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+inline constexpr wchar_t kServerExe[] = L"excel-standin.exe";
+inline constexpr wchar_t kWorkFolder[] = L"C:\\uninstall-addin-tests";
+inline constexpr DWORD kRunTimeoutMs = 60000;
+
+struct RunResult {
+    DWORD exitCode = 0;
+    bool timedOut = false;
+    ULONGLONG elapsedMs = 0;
+    std::string output;  // standard output
+    std::string errors;  // standard error
+    std::vector<std::string> boxes;  // "<caption>: <text>" each
+    std::vector<RecordedBox> boxDetails;
+};
+
+std::wstring InWorkFolder(const wchar_t* name);
+void CreateEmptyFile(const std::wstring& path);
+void SetString(const wchar_t* key, const wchar_t* name, const std::wstring& value,
+               HKEY root = HKEY_CURRENT_USER);
+void SetNumber(const wchar_t* key, const wchar_t* name, DWORD value);
+
+// The add-in's installed state as the stand-in keeps it.
+std::optional<bool> StoredInstalled(const std::wstring& path);
+
+std::vector<std::string> Lines(const std::string& text);
+std::vector<std::string> LastLines(const std::vector<std::string>& lines, size_t count);
+std::vector<std::string> Joined(std::vector<std::string> lines, const std::vector<std::string>& more);
+// lines without those that start with prefix.
+std::vector<std::string> Without(const std::vector<std::string>& lines, const std::string& prefix);
+size_t CountStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
+
+// What the stand-in logs when the add-in at path is added.
+std::string AddInvocation(const std::wstring& path);
+// How every run that gets as far as telling Excel to quit ends.
+std::vector<std::string> QuitAndReleaseLines();
+// The whole conversation of a run that uninstalls the add-in at path.
+std::vector<std::string> UninstallConversation(const std::wstring& path);
+
+// The boxes of failed calls, without the boxes that name their codes.
+std::vector<std::string> AutoWrapBoxes(const std::vector<std::string>& boxes);
+// "AutoWrap(): IDispatch::Invoke("<name>"=<8 hex digits>) failed w/err 0x<code>"
+bool IsInvokeFailureBox(const std::string& box, const std::string& name, const char* code);
+
+class UninstallRun : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    DWORD Server(const wchar_t* arguments);
+    void InstallAddIn(const std::wstring& path);
+
+    // Runs the program with a command line tail as given (already quoted);
+    // boxes are answered by answer, or with their default button.
+    RunResult Uninstall(const std::wstring& arguments, BoxAnswer answer = nullptr);
+    RunResult UninstallSample() { return Uninstall(QuoteArgument(m_addIn)); }
+
+    std::vector<std::string> CallLog() const { return Lines(ReadFileBytes(m_log)); }
+    std::string ProgressLine() const { return "Uninstalling " + ToUtf8(m_addIn) + "\r\n"; }
+    static bool ServerGone() { return WaitUntilNoProcessNamed(kServerExe, 10000); }
+
+    const std::wstring m_log = InWorkFolder(L"calls.log");
+    const std::wstring m_addIn = InWorkFolder(L"Sample.xlam");
+};
