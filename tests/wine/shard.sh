@@ -4,10 +4,10 @@
 #   shard.sh start <template prefix> <shard prefix> [wine loader]
 #   shard.sh stop <shard prefix> [wine loader]
 #
-# start makes the shard a fresh copy of the template and leaves a persistent
-# wineserver running in it with the prefix's services and desktop, so that
-# the tests in the shard don't each pay for Wine starting and stopping. stop
-# ends every process of the shard's prefix.
+# start makes the shard a fresh copy of the template and leaves a wineserver
+# running in it with the prefix's services and desktop, so that the tests in
+# the shard don't each pay for Wine starting and stopping. stop ends every
+# process of the shard's prefix.
 set -euo pipefail
 action="$1"
 if [ "$action" = start ]; then
@@ -64,7 +64,9 @@ start)
   done
   # Started here with no output attached: CTest waits for every process
   # holding a test's output to let go of it, and these live on until stop.
-  "$wineserver" -p </dev/null >/dev/null 2>&1
+  # The server outlasts idle spells of up to a minute, so a run interrupted
+  # before its cleanup leaves nothing behind for long either.
+  "$wineserver" -p60 </dev/null >/dev/null 2>&1
   "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1
   ;;
 stop)
