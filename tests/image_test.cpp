@@ -17,7 +17,7 @@
 namespace {
 
 // The SDKs spell these names differently.
-constexpr DWORD kOsElement = 1;  // ACTCX_COMPATIBILITY_ELEMENT_TYPE_OS
+constexpr DWORD kOsElement = 1;                      // ACTCX_COMPATIBILITY_ELEMENT_TYPE_OS
 const LPCWSTR kManifestType = MAKEINTRESOURCEW(24);  // RT_MANIFEST
 
 std::wstring ProgramPath()
@@ -103,15 +103,18 @@ protected:
             ADD_FAILURE() << "no detailed information for the activation context";
             return identities;
         }
-        const auto* context = reinterpret_cast<const ACTIVATION_CONTEXT_DETAILED_INFORMATION*>(detail.data());
+        const auto* context =
+            reinterpret_cast<const ACTIVATION_CONTEXT_DETAILED_INFORMATION*>(detail.data());
         for (DWORD index = 1; index <= context->ulAssemblyCount; ++index) {
-            const std::vector<BYTE> assembly = Query(AssemblyDetailedInformationInActivationContext, &index);
+            const std::vector<BYTE> assembly =
+                Query(AssemblyDetailedInformationInActivationContext, &index);
             if (assembly.size() < sizeof(ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION)) {
                 ADD_FAILURE() << "no information for assembly " << index;
                 continue;
             }
             const auto* info =
-                reinterpret_cast<const ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION*>(assembly.data());
+                reinterpret_cast<const ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION*>(
+                    assembly.data());
             identities.push_back(info->lpAssemblyEncodedAssemblyIdentity);
         }
         return identities;
@@ -176,7 +179,8 @@ TEST_F(ProgramManifest, AsksForNoElevation)
 {
     const std::vector<BYTE> info = Query(RunlevelInformationInActivationContext);
     ASSERT_GE(info.size(), sizeof(ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION));
-    const auto* level = reinterpret_cast<const ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION*>(info.data());
+    const auto* level =
+        reinterpret_cast<const ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION*>(info.data());
 
     EXPECT_EQ(level->RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
     EXPECT_EQ(level->UiAccess, 0u);
@@ -227,7 +231,8 @@ TEST_F(ProgramManifest, NamesTheProgramAtItsVersionAndBindsCommonControls6)
     // The version is the one the loader resolved; any 6.0 build will do.
     const std::wstring& controls = identities[1];
     EXPECT_EQ(controls.rfind(L"Microsoft.Windows.Common-Controls,", 0), 0u) << ToUtf8(controls);
-    EXPECT_NE(controls.find(L"publicKeyToken=\"6595b64144ccf1df\""), std::wstring::npos) << ToUtf8(controls);
+    EXPECT_NE(controls.find(L"publicKeyToken=\"6595b64144ccf1df\""), std::wstring::npos)
+        << ToUtf8(controls);
     EXPECT_NE(controls.find(L"version=\"6.0."), std::wstring::npos) << ToUtf8(controls);
 }
 
@@ -239,8 +244,8 @@ protected:
         DWORD ignored = 0;
         m_data.resize(GetFileVersionInfoSizeW(path.c_str(), &ignored));
         ASSERT_FALSE(m_data.empty()) << "no version resource, error " << GetLastError();
-        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(m_data.size()),
-                                        m_data.data()));
+        ASSERT_TRUE(
+            GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(m_data.size()), m_data.data()));
     }
 
     const void* Value(const std::wstring& path, UINT* size) const
@@ -256,7 +261,8 @@ protected:
     std::wstring String(const wchar_t* name) const
     {
         UINT size = 0;
-        const auto* translation = static_cast<const WORD*>(Value(L"\\VarFileInfo\\Translation", &size));
+        const auto* translation =
+            static_cast<const WORD*>(Value(L"\\VarFileInfo\\Translation", &size));
         if (translation == nullptr || size < 2 * sizeof(WORD)) {
             return L"(no translation)";
         }
