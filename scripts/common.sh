@@ -1,5 +1,6 @@
-# Shared by the demo and the test run: installs what the build needs on
-# Debian and builds everything into build/.
+# Shared by the demo, the test run and the benchmark: installs what the
+# build needs on Debian and builds with the CMake presets (build/ with
+# MinGW-w64 GCC, build-clang/ with clang).
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$repo/build"
@@ -7,7 +8,8 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 install_packages() {
-  local wanted=(wine wine64 g++-mingw-w64-x86-64 cmake googletest)
+  # llvm-14 has llvm-windres, the clang build's resource compiler.
+  local wanted=(wine wine64 g++-mingw-w64-x86-64 cmake ninja-build googletest clang lld llvm-14)
   local missing=()
   for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
@@ -23,9 +25,52 @@ install_packages() {
     "${missing[@]}" >/dev/null
 }
 
+binary_dir() {
+  case "$1" in
+  gcc) echo "$repo/build" ;;
+  clang) echo "$repo/build-clang" ;;
+  esac
+}
+
+# Configures (with warnings as errors) and builds one preset: gcc or clang.
+build_preset() {
+  local preset="$1" dir
+  dir="$(binary_dir "$preset")"
+  # A tree from before the presets was made by another generator.
+  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$dir/CMakeCache.txt"; then
+    echo "Removing $dir, made with another CMake generator"
+    rm -rf "$dir"
+  fi
+  (cd "$repo" && cmake --preset "$preset" -DUNINSTALL_ADDIN_WERROR=ON >/dev/null)
+  (cd "$repo" && cmake --build --preset "$preset")
+}
+
+# Builds one preset's tree, configuring it only the first time.
+build_if_needed() {
+  local preset="$1" dir
+  dir="$(binary_dir "$preset")"
+  if [ -f "$dir/build.ninja" ]; then
+    cmake --build "$dir"
+  else
+    build_preset "$preset"
+  fi
+}
+
 build_all() {
-  cmake -S "$repo" -B "$build" \
-    -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
-  cmake --build "$build" --parallel 2
+  build_preset gcc
+  build_preset clang
+}
+
+# "pid command line" of each process that runs in the Wine prefix $1, found
+# by the environment Wine hands down to all of them.
+prefix_processes() {
+  local environ pid
+  for environ in /proc/[0-9]*/environ; do
+    pid="${environ#/proc/}"
+    pid="${pid%/environ}"
+    if tr '\0' '\n' 2>/dev/null <"$environ" | grep -qxF "WINEPREFIX=$1"; then
+      echo "$pid $(tr '\0' ' ' 2>/dev/null </proc/"$pid"/cmdline)"
+    fi
+  done
+  return 0
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 install_packages
-build_all
+build_preset gcc
 
 export WINEPREFIX="$build/demo-prefix" WINEDEBUG=-all LC_ALL=C.UTF-8
 rm -rf "$WINEPREFIX"

@@ -1,11 +1,37 @@
 #!/bin/bash
-# Builds everything and runs the whole test suite under Wine.
+# Builds everything with both compilers, warnings as errors, and runs the
+# whole test suite under Wine on each build.
+#
+# TEST_PRESETS="gcc" runs the suite on the GCC build only.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+presets=(${TEST_PRESETS:-gcc clang})
+
+# However the run ends, no Wine process of the test prefixes outlives it.
+stop_test_prefixes() {
+  local preset prefix left=""
+  for preset in gcc clang; do
+    for prefix in "$(binary_dir "$preset")"/wine/*/; do
+      [ -d "$prefix" ] || continue
+      prefix="${prefix%/}"
+      bash "$repo/tests/wine/shard.sh" stop "$prefix" "$wine" || true
+      left+="$(prefix_processes "$prefix")"
+    done
+  done
+  if [ -n "$left" ]; then
+    echo "Wine processes left behind:" >&2
+    echo "$left" >&2
+    return 1
+  fi
+}
+trap 'stop_test_prefixes || exit 1' EXIT
 
 install_packages
 build_all
-cd "$build"
-# Start from a new prefix, so that no earlier run's state counts.
-rm -rf "$build/tests/wineprefix"
-ctest --output-on-failure --timeout 300
+
+status=0
+for preset in "${presets[@]}"; do
+  echo "== Tests of the $preset build"
+  (cd "$repo" && ctest --preset "$preset") || status=1
+done
+exit $status
