@@ -4,6 +4,7 @@
 #include "addin_state.h"
 #include "call_log.h"
 #include "class_factory.h"
+#include "message_filter.h"
 #include "registration.h"
 #include "server_state.h"
 #include "standin_ids.h"
@@ -50,6 +51,35 @@ void PumpMessages()
     }
 }
 
+// Serves until the client has told it to quit and released everything.
+HRESULT ServeUntilQuit(REFCLSID clsid)
+{
+    // SINGLEUSE: every CoCreateInstance starts a fresh process, as with Excel.
+    static ClassFactory factory;
+    DWORD cookie = 0;
+    const HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+    if (FAILED(hr))
+        return hr;
+    PumpMessages();
+    CoRevokeClassObject(cookie);
+    return S_OK;
+}
+
+// The filter must be in place before the class object is offered, so that
+// even the client's first call can be turned away.
+HRESULT Serve(REFCLSID clsid, DWORD rejections)
+{
+    if (rejections == 0)
+        return ServeUntilQuit(clsid);
+    static BusyMessageFilter filter(rejections);
+    HRESULT hr = CoRegisterMessageFilter(&filter, nullptr);
+    if (FAILED(hr))
+        return hr;
+    hr = ServeUntilQuit(clsid);
+    CoRegisterMessageFilter(nullptr, nullptr);
+    return hr;
+}
+
 int RunServer()
 {
     ServerState& server = Server();
@@ -65,18 +95,10 @@ int RunServer()
         return 1;
     if (FAILED(CoInitialize(nullptr)))
         return 1;
-
-    // SINGLEUSE: every CoCreateInstance starts a fresh process, as with Excel.
-    static ClassFactory factory;
-    DWORD cookie = 0;
-    const HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
-    if (FAILED(hr)) {
-        CoUninitialize();
-        return 1;
-    }
-    PumpMessages();
-    CoRevokeClassObject(cookie);
+    const HRESULT hr = Serve(clsid, server.settings.rejectCalls);
     CoUninitialize();
+    if (FAILED(hr))
+        return 1;
     LogLine(L"exit");
     return 0;
 }

@@ -43,6 +43,10 @@ Settings ReadSettings()
     if (ReadDword(standin::kFailHResultValue, value))
         settings.failHResult = static_cast<HRESULT>(value);
     settings.failStart = ReadDword(standin::kFailStartValue, value) && value != 0;
+    if (ReadDword(standin::kRejectCallsValue, value))
+        settings.rejectCalls = value;
+    if (ReadDword(standin::kRetryLaterInvokesValue, value))
+        settings.retryLaterInvokes = value;
     return settings;
 }
 

@@ -13,6 +13,8 @@ struct Settings {
     std::wstring noObject;
     std::wstring dieIn;
     bool failStart = false;
+    DWORD rejectCalls = 0;
+    DWORD retryLaterInvokes = 0;
 };
 
 Settings ReadSettings();
