@@ -117,6 +117,10 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flag
         LogLine(L"die " + target);
         TerminateProcess(GetCurrentProcess(), 3);
     }
+    if (Targets(settings.hangIn, objectName_, memberName)) {
+        LogLine(L"hang " + target);
+        Sleep(INFINITE);
+    }
     const bool getting = (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0;
     if (Targets(settings.failCall, objectName_, memberName)) {
         return settings.failHResult == DISP_E_EXCEPTION ? RaiseError(*member, !getting, excepInfo)

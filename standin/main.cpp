@@ -89,6 +89,9 @@ int RunServer()
     LogLine(L"start");
     if (server.settings.failStart)
         return 1;
+    // An Excel stuck before it is ready: the client's CoCreateInstance waits.
+    if (server.settings.neverRegister)
+        Sleep(INFINITE);
 
     CLSID clsid;
     if (FAILED(CLSIDFromString(standin::kClsid, &clsid)))

@@ -15,6 +15,8 @@ struct Settings {
     bool failStart = false;
     DWORD rejectCalls = 0;
     DWORD retryLaterInvokes = 0;
+    std::wstring hangIn;
+    bool neverRegister = false;
 };
 
 Settings ReadSettings();

@@ -20,7 +20,7 @@ inline constexpr wchar_t kNoObjectValue[] = L"NoObject";            // REG_SZ "O
 inline constexpr wchar_t kDieInValue[] = L"DieIn";                  // REG_SZ "Object.Member"
 inline constexpr wchar_t kFailStartValue[] = L"FailStart";          // REG_DWORD
 
-// A busy Excel. Each call turned away is logged on a line that starts
+// A busy or hung Excel. Each call turned away is logged on a line that starts
 // with "busy ", so a test can drop those lines and compare the rest with a
 // normal run.
 //
@@ -37,5 +37,12 @@ inline constexpr wchar_t kRejectCallsValue[] = L"RejectCalls";              // R
 // the object lacks shows as "#<dispid>") instead of its "invoke" line. The
 // client gets the code unchanged.
 inline constexpr wchar_t kRetryLaterInvokesValue[] = L"RetryLaterInvokes";  // REG_DWORD N
+// Logs the "invoke" line, then "hang <Object>.<Member>", and never returns.
+// Once the server is killed the client's call fails (0x800706BE under Wine).
+inline constexpr wchar_t kHangInValue[] = L"HangIn";                        // REG_SZ "Object.Member"
+// Logs "start" and waits for ever without offering its class object. Wine's
+// CoCreateInstance gives up after about 30 s with E_NOINTERFACE, whether or
+// not the server has been killed meanwhile.
+inline constexpr wchar_t kNeverRegisterValue[] = L"NeverRegister";          // REG_DWORD 1
 
 }  // namespace standin

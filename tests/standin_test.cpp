@@ -1,4 +1,4 @@
-// The stand-in's busy Excel, checked with a
+// The stand-in's busy and stuck Excel, checked with a
 // minimal client of its own, so the end-to-end tests can rely on them.
 
 #include "child_process.h"
@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,9 +64,11 @@ protected:
         }
     }
 
+    static std::wstring InFolder(const wchar_t* name) { return ExecutableFolder() + name; }
+
     DWORD RunStandIn(const std::wstring& arguments)
     {
-        const std::wstring line = QuoteArgument(ExecutableFolder() + kServerExe) + L" " + arguments;
+        const std::wstring line = QuoteArgument(InFolder(kServerExe)) + L" " + arguments;
         return RunProcess(line, m_output, kTimeoutMs).exitCode;
     }
 
@@ -140,6 +143,49 @@ TEST_F(StandIn, ABusyServerTurnsAwayTheFirstCallsThenServesAsUsual)
         }
         EXPECT_EQ(busy, c.busyLines);
         EXPECT_EQ(rest, normalRun);
+    }
+}
+
+// The blocked client runs in a process of its own: Wine keeps a
+// CoCreateInstance waiting for about 30 s even after the server is killed,
+// and a waiting thread here could take the class object of a later test.
+TEST_F(StandIn, AStuckServerKeepsItsClientWaiting)
+{
+    struct Case {
+        const char* what;
+        const wchar_t* setting;
+        const wchar_t* member;  // the REG_SZ value; none for a REG_DWORD 1
+        std::vector<std::string> logTail;
+    };
+    const Case cases[] = {
+        {"hangs in a call", standin::kHangInValue, L"Application.Workbooks",
+         {"invoke Application.Workbooks get lcid=0800 args=[] named=[]", "hang Application.Workbooks"}},
+        {"never registers", standin::kNeverRegisterValue, nullptr, {"start"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        if (c.member != nullptr) {
+            SetText(c.setting, c.member);
+        } else {
+            SetNumber(standin::kSettingsKey, c.setting, 1);
+        }
+
+        HANDLE client = StartProcess(QuoteArgument(InFolder(L"standin-client.exe")));
+        ASSERT_NE(client, nullptr);
+        const DWORD start = GetTickCount();
+        std::vector<std::string> log = CallLog();
+        while ((log.empty() || log.back() != c.logTail.back()) && GetTickCount() - start < kTimeoutMs) {
+            Sleep(50);
+            log = CallLog();
+        }
+        EXPECT_EQ(WaitForSingleObject(client, 1500), static_cast<DWORD>(WAIT_TIMEOUT));
+        log.erase(log.begin(), log.end() - std::min(log.size(), c.logTail.size()));
+        EXPECT_EQ(log, c.logTail);
+        TerminateProcessesNamed(kServerExe);
+        TerminateProcess(client, 97);
+        CloseHandle(client);
     }
 }
 

@@ -17,6 +17,10 @@ struct ProcessOutcome {
 ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
                           DWORD timeoutMs);
 
+// Starts commandLine without waiting for it; null if it could not start.
+// The caller closes the handle.
+HANDLE StartProcess(const std::wstring& commandLine);
+
 // Quotes one argument for a command line.
 std::wstring QuoteArgument(const std::wstring& argument);
 
