@@ -5,6 +5,7 @@
 #include "call_log.h"
 #include "class_factory.h"
 #include "message_filter.h"
+#include "pretend_running.h"
 #include "registration.h"
 #include "server_state.h"
 #include "standin_ids.h"
@@ -38,7 +39,7 @@ int Usage()
 {
     WriteLine(STD_ERROR_HANDLE,
               L"usage: excel-standin /regserver | /unregserver | /set-installed <path> <0|1>"
-              L" | /show-installed <path> | -Embedding");
+              L" | /show-installed <path> | /pretend-running <seconds> | -Embedding");
     return 2;
 }
 
@@ -119,6 +120,29 @@ int ShowInstalled(const std::wstring& path)
     return 0;
 }
 
+// Whole seconds in plain digits: no sign, no spaces, nothing after.
+bool ParseSeconds(const std::wstring& text, DWORD& seconds)
+{
+    if (text.empty())
+        return false;
+    DWORD value = 0;
+    for (const wchar_t digit : text) {
+        if (digit < L'0' || digit > L'9')
+            return false;
+        value = value * 10 + static_cast<DWORD>(digit - L'0');
+        if (value > kMaxPretendSeconds)
+            return false;
+    }
+    seconds = value;
+    return true;
+}
+
+int PretendRunningFor(const std::wstring& text)
+{
+    DWORD seconds = 0;
+    return ParseSeconds(text, seconds) ? PretendRunning(seconds) : Usage();
+}
+
 int Run(const std::vector<std::wstring>& args)
 {
     const size_t count = args.size();
@@ -133,6 +157,8 @@ int Run(const std::vector<std::wstring>& args)
         return SetInstalled(args[1], args[2]);
     if (count == 2 && SameText(command, L"/show-installed"))
         return ShowInstalled(args[1]);
+    if (count == 2 && SameText(command, L"/pretend-running"))
+        return PretendRunningFor(args[1]);
     return Usage();
 }
 

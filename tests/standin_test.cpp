@@ -1,4 +1,4 @@
-// The stand-in's busy and stuck Excel, checked with a
+// The stand-in's busy, stuck and already-running Excel, checked with a
 // minimal client of its own, so the end-to-end tests can rely on them.
 
 #include "child_process.h"
@@ -27,6 +27,14 @@ void SetText(const wchar_t* name, const std::wstring& text)
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, REG_SZ, text.c_str(),
                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
+}
+
+DWORD StoredState(const wchar_t* path)
+{
+    DWORD value = 99;
+    DWORD size = sizeof value;
+    RegGetValueW(HKEY_CURRENT_USER, standin::kAddInStateKey, path, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
 }
 
 // Whole lines only: the server may be writing the last one.
@@ -186,6 +194,55 @@ TEST_F(StandIn, AStuckServerKeepsItsClientWaiting)
         TerminateProcessesNamed(kServerExe);
         TerminateProcess(client, 97);
         CloseHandle(client);
+    }
+}
+
+TEST_F(StandIn, PretendingToRunPutsBackTheStatesItFoundWhenItEnds)
+{
+    struct Case {
+        const char* what;
+        const wchar_t* seconds;
+        bool closeWindow;
+    };
+    for (const Case& c : {Case{"window closed", L"60", true}, Case{"time is up", L"1", false}}) {
+        SCOPED_TRACE(c.what);
+        SetNumber(standin::kAddInStateKey, L"C:\\Installed.xlam", 1);
+        SetNumber(standin::kAddInStateKey, L"C:\\Removed.xlam", 0);
+
+        HANDLE excel = StartProcess(QuoteArgument(InFolder(kServerExe)) + L" /pretend-running " + c.seconds);
+        ASSERT_NE(excel, nullptr);
+        HWND window = FindWindowW(L"XLMAIN", nullptr);
+        const DWORD start = GetTickCount();
+        while (window == nullptr && GetTickCount() - start < kTimeoutMs) {
+            Sleep(20);
+            window = FindWindowW(L"XLMAIN", nullptr);
+        }
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(IsWindowVisible(window));
+        SetNumber(standin::kAddInStateKey, L"C:\\Installed.xlam", 0);
+        SetNumber(standin::kAddInStateKey, L"C:\\Removed.xlam", 1);
+        if (c.closeWindow) {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+
+        EXPECT_EQ(WaitForSingleObject(excel, kTimeoutMs), WAIT_OBJECT_0);
+        DWORD exitCode = 99;
+        GetExitCodeProcess(excel, &exitCode);
+        CloseHandle(excel);
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_EQ(StoredState(L"C:\\Installed.xlam"), 1u);
+        EXPECT_EQ(StoredState(L"C:\\Removed.xlam"), 0u);
+        EXPECT_EQ(FindWindowW(L"XLMAIN", nullptr), nullptr);
+        EXPECT_EQ(ReadFileBytes(m_log), "");
+    }
+}
+
+TEST_F(StandIn, PretendingToRunNeedsAWholeNumberOfSeconds)
+{
+    for (const wchar_t* seconds : {L"", L" \"\"", L" -1", L" 2s", L" 1.5"}) {
+        SCOPED_TRACE(ToUtf8(seconds));
+        EXPECT_EQ(RunStandIn(std::wstring(L"/pretend-running") + seconds), 2u);
+        EXPECT_NE(ReadFileBytes(m_output).find("/pretend-running <seconds>"), std::string::npos);
     }
 }
 
