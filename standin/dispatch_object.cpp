@@ -8,6 +8,16 @@ namespace {
 
 constexpr HRESULT kExcelError = static_cast<HRESULT>(0x800A03ECL);
 
+// A busy Excel answers before looking at the call at all.
+bool TurnAwayInvoke()
+{
+    ServerState& server = Server();
+    if (server.invokesTurnedAway >= server.settings.retryLaterInvokes)
+        return false;
+    ++server.invokesTurnedAway;
+    return true;
+}
+
 }  // namespace
 
 DispatchObject::DispatchObject(const wchar_t* objectName, const MemberInfo* members, size_t memberCount)
@@ -91,6 +101,10 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flag
     const MemberInfo* member = FindMember(id);
     const std::wstring memberName = member ? member->name : L"#" + std::to_wstring(id);
     const std::wstring target = objectName_ + L"." + memberName;
+    if (TurnAwayInvoke()) {
+        LogLine(L"busy invoke " + target);
+        return RPC_E_SERVERCALL_RETRYLATER;
+    }
     LogLine(InvokeLine(target, flags, lcid, args));
 
     if (!IsEqualIID(riid, IID_NULL))
@@ -102,6 +116,10 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flag
     if (Targets(settings.dieIn, objectName_, memberName)) {
         LogLine(L"die " + target);
         TerminateProcess(GetCurrentProcess(), 3);
+    }
+    if (Targets(settings.hangIn, objectName_, memberName)) {
+        LogLine(L"hang " + target);
+        Sleep(INFINITE);
     }
     const bool getting = (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0;
     if (Targets(settings.failCall, objectName_, memberName)) {

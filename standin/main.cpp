@@ -4,6 +4,8 @@
 #include "addin_state.h"
 #include "call_log.h"
 #include "class_factory.h"
+#include "message_filter.h"
+#include "pretend_running.h"
 #include "registration.h"
 #include "server_state.h"
 #include "standin_ids.h"
@@ -37,7 +39,7 @@ int Usage()
 {
     WriteLine(STD_ERROR_HANDLE,
               L"usage: excel-standin /regserver | /unregserver | /set-installed <path> <0|1>"
-              L" | /show-installed <path> | -Embedding");
+              L" | /show-installed <path> | /pretend-running <seconds> | -Embedding");
     return 2;
 }
 
@@ -50,6 +52,35 @@ void PumpMessages()
     }
 }
 
+// Serves until the client has told it to quit and released everything.
+HRESULT ServeUntilQuit(REFCLSID clsid)
+{
+    // SINGLEUSE: every CoCreateInstance starts a fresh process, as with Excel.
+    static ClassFactory factory;
+    DWORD cookie = 0;
+    const HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+    if (FAILED(hr))
+        return hr;
+    PumpMessages();
+    CoRevokeClassObject(cookie);
+    return S_OK;
+}
+
+// The filter must be in place before the class object is offered, so that
+// even the client's first call can be turned away.
+HRESULT Serve(REFCLSID clsid, DWORD rejections)
+{
+    if (rejections == 0)
+        return ServeUntilQuit(clsid);
+    static BusyMessageFilter filter(rejections);
+    HRESULT hr = CoRegisterMessageFilter(&filter, nullptr);
+    if (FAILED(hr))
+        return hr;
+    hr = ServeUntilQuit(clsid);
+    CoRegisterMessageFilter(nullptr, nullptr);
+    return hr;
+}
+
 int RunServer()
 {
     ServerState& server = Server();
@@ -59,24 +90,19 @@ int RunServer()
     LogLine(L"start");
     if (server.settings.failStart)
         return 1;
+    // An Excel stuck before it is ready: the client's CoCreateInstance waits.
+    if (server.settings.neverRegister)
+        Sleep(INFINITE);
 
     CLSID clsid;
     if (FAILED(CLSIDFromString(standin::kClsid, &clsid)))
         return 1;
     if (FAILED(CoInitialize(nullptr)))
         return 1;
-
-    // SINGLEUSE: every CoCreateInstance starts a fresh process, as with Excel.
-    static ClassFactory factory;
-    DWORD cookie = 0;
-    const HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
-    if (FAILED(hr)) {
-        CoUninitialize();
-        return 1;
-    }
-    PumpMessages();
-    CoRevokeClassObject(cookie);
+    const HRESULT hr = Serve(clsid, server.settings.rejectCalls);
     CoUninitialize();
+    if (FAILED(hr))
+        return 1;
     LogLine(L"exit");
     return 0;
 }
@@ -94,6 +120,29 @@ int ShowInstalled(const std::wstring& path)
     return 0;
 }
 
+// Whole seconds in plain digits: no sign, no spaces, nothing after.
+bool ParseSeconds(const std::wstring& text, DWORD& seconds)
+{
+    if (text.empty())
+        return false;
+    DWORD value = 0;
+    for (const wchar_t digit : text) {
+        if (digit < L'0' || digit > L'9')
+            return false;
+        value = value * 10 + static_cast<DWORD>(digit - L'0');
+        if (value > kMaxPretendSeconds)
+            return false;
+    }
+    seconds = value;
+    return true;
+}
+
+int PretendRunningFor(const std::wstring& text)
+{
+    DWORD seconds = 0;
+    return ParseSeconds(text, seconds) ? PretendRunning(seconds) : Usage();
+}
+
 int Run(const std::vector<std::wstring>& args)
 {
     const size_t count = args.size();
@@ -108,6 +157,8 @@ int Run(const std::vector<std::wstring>& args)
         return SetInstalled(args[1], args[2]);
     if (count == 2 && SameText(command, L"/show-installed"))
         return ShowInstalled(args[1]);
+    if (count == 2 && SameText(command, L"/pretend-running"))
+        return PretendRunningFor(args[1]);
     return Usage();
 }
 

@@ -12,6 +12,7 @@ struct ServerState {
     DWORD threadId = 0;
     long liveObjects = 0;
     int workbooksAdded = 0;
+    DWORD invokesTurnedAway = 0;
     bool quitRequested = false;
 };
 

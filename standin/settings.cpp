@@ -38,11 +38,17 @@ Settings ReadSettings()
     settings.missingMember = ReadString(standin::kMissingMemberValue);
     settings.noObject = ReadString(standin::kNoObjectValue);
     settings.dieIn = ReadString(standin::kDieInValue);
+    settings.hangIn = ReadString(standin::kHangInValue);
 
     DWORD value = 0;
     if (ReadDword(standin::kFailHResultValue, value))
         settings.failHResult = static_cast<HRESULT>(value);
     settings.failStart = ReadDword(standin::kFailStartValue, value) && value != 0;
+    settings.neverRegister = ReadDword(standin::kNeverRegisterValue, value) && value != 0;
+    if (ReadDword(standin::kRejectCallsValue, value))
+        settings.rejectCalls = value;
+    if (ReadDword(standin::kRetryLaterInvokesValue, value))
+        settings.retryLaterInvokes = value;
     return settings;
 }
 

@@ -13,6 +13,10 @@ struct Settings {
     std::wstring noObject;
     std::wstring dieIn;
     bool failStart = false;
+    DWORD rejectCalls = 0;
+    DWORD retryLaterInvokes = 0;
+    std::wstring hangIn;
+    bool neverRegister = false;
 };
 
 Settings ReadSettings();

@@ -65,6 +65,20 @@ ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& o
     return outcome;
 }
 
+HANDLE StartProcess(const std::wstring& commandLine)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    std::wstring mutableLine = commandLine;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
 std::wstring QuoteArgument(const std::wstring& argument)
 {
     // Enough for the paths the tests use: no embedded quotes, and no

@@ -20,6 +20,10 @@ struct ProcessOutcome {
 ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
                           DWORD timeoutMs, const std::wstring& errorPath = {});
 
+// Starts commandLine without waiting for it; null if it could not start.
+// The caller closes the handle.
+HANDLE StartProcess(const std::wstring& commandLine);
+
 // Quotes one argument for a command line.
 std::wstring QuoteArgument(const std::wstring& argument);
 
