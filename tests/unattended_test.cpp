@@ -1,0 +1,336 @@
+// Runs as an uninstaller or a deployment tool makes them: quiet, logged,
+// with a time limit, against a busy or a stuck Excel.
+
+#include "uninstall_run.h"
+#include "version.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kStamp = "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}[+-][0-9]{2}:[0-9]{2} ";
+
+std::string Escaped(const std::string& text)
+{
+    static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+    return std::regex_replace(text, special, R"(\$&)");
+}
+
+std::string Quoted(const std::wstring& path)
+{
+    return "\"" + ToUtf8(path) + "\"";
+}
+
+class UnattendedRun : public UninstallRun {
+protected:
+    std::vector<std::string> RunLog() const { return Lines(ReadFileBytes(m_runLog)); }
+    std::wstring LogSwitch() const { return L"/log:" + QuoteArgument(m_runLog); }
+
+    const std::wstring m_runLog = InWorkFolder(L"run.log");
+
+    void SetUp() override
+    {
+        UninstallRun::SetUp();
+        DeleteFileW(m_runLog.c_str());
+    }
+};
+
+// The failures that boxes report, run again with /quiet: the same statuses,
+// every report a line on standard error, and not one box.
+TEST_F(UnattendedRun, QuietRunsReportOnStandardErrorInsteadOfBoxes)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::wstring path;
+        DWORD exitCode;
+        bool progress;
+        std::string errors;  // a regular expression for all of standard error
+    };
+    const std::string invoke = "uninstall-addin: IDispatch::Invoke\\(\"";
+    const std::string dispid = "\"=[0-9a-f]{8}\\) failed w/err 0x";
+    const Case cases[] = {
+        {"not registered", [&] { ASSERT_EQ(Server(L"/unregserver"), 0u); }, m_addIn, 1, false,
+         "uninstall-addin: CLSIDFromProgID\\(\\) failed\r\nuninstall-addin: Fail to init excel\r\n"},
+        {"can't start", [&] { SetNumber(standin::kSettingsKey, standin::kFailStartValue, 1); }, m_addIn, 1,
+         false, "uninstall-addin: Excel not registered properly\r\nuninstall-addin: Fail to init excel\r\n"},
+        {"path rejected", [] {}, InWorkFolder(L"Missing.xlam"), 2, true,
+         invoke + "Add" + dispid +
+             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class failed\\)\r\n"},
+        {"workbooks refused",
+         [&] { SetString(standin::kSettingsKey, standin::kFailCallValue, L"Application.Workbooks");
+               SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80020009); },
+         m_addIn, 2, true,
+         invoke + "Workbooks" + dispid +
+             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Unable to get the Workbooks property of the "
+             "Application class\\)\r\n" + invoke + "Add" + dispid +
+             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class failed\\)\r\n"},
+        {"type mismatch",
+         [&] { SetString(standin::kSettingsKey, standin::kFailCallValue, L"AddIn.Installed");
+               SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80020005); },
+         m_addIn, 2, true, invoke + "Installed" + dispid + "80020005 \\(DISP_E_TYPEMISMATCH\\)\r\n"},
+        {"unnamed code",
+         [&] { SetString(standin::kSettingsKey, standin::kFailCallValue, L"Application.Quit");
+               SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80004005); },
+         m_addIn, 2, true, invoke + "Quit" + dispid + "80004005\r\n"},
+        {"missing member",
+         [&] { SetString(standin::kSettingsKey, standin::kMissingMemberValue, L"AddIn.Installed"); }, m_addIn,
+         2, true, "uninstall-addin: IDispatch::GetIDsOfNames\\(\"Installed\"\\) failed w/err 0x80020006\r\n"},
+        {"no object", [&] { SetString(standin::kSettingsKey, standin::kNoObjectValue, L"AddIns.Add"); },
+         m_addIn, 2, true, "uninstall-addin: NULL IDispatch passed to AutoWrap\\(\\)\r\n"},
+        {"no path", [] {}, L"", 3, false,
+         "uninstall-addin: No add-in file was given; \"uninstall-addin\\.exe /\\?\" shows the usage\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        c.arrange();
+
+        const RunResult run = Uninstall(L"/quiet" + (c.path.empty() ? L"" : L" " + QuoteArgument(c.path)));
+
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+        EXPECT_EQ(run.output, c.progress ? "Uninstalling " + ToUtf8(c.path) + "\r\n" : "");
+        EXPECT_TRUE(std::regex_match(run.errors, std::regex(c.errors))) << run.errors;
+        TearDown();
+    }
+}
+
+TEST_F(UnattendedRun, LogsEachRunOnLinesOfItsOwnAfterTheLast)
+{
+    const RunResult first = Uninstall(LogSwitch() + L" " + QuoteArgument(m_addIn));
+    const std::wstring missing = InWorkFolder(L"Missing.xlam");
+    const RunResult second = Uninstall(L"-Q " + LogSwitch() + L" " + QuoteArgument(missing));
+
+    EXPECT_EQ(first.exitCode, 0u);
+    EXPECT_EQ(second.exitCode, 2u);
+    const std::vector<std::string> log = RunLog();
+    // The command line's quotes are gone by the time the program sees it.
+    const std::string logSwitch = "/log:" + ToUtf8(m_runLog);
+    const std::string start = "start: uninstall-addin " + std::string(kProgramVersion) + "; add-in ";
+    const std::vector<std::string> expected = {
+        start + Quoted(m_addIn) + "; switches: " + logSwitch,
+        "end: exit status 0: the add-in is uninstalled",
+        start + Quoted(missing) + "; switches: -Q " + logSwitch,
+        // The same text as the line on standard error.
+        "error: " + Lines(second.errors).at(0).substr(std::string("uninstall-addin: ").size()),
+        "end: exit status 2: Excel started but the add-in was not uninstalled",
+    };
+    ASSERT_EQ(log.size(), expected.size()) << ReadFileBytes(m_runLog);
+    for (size_t i = 0; i < log.size(); ++i) {
+        EXPECT_TRUE(std::regex_match(log[i], std::regex(kStamp + Escaped(expected[i])))) << log[i];
+    }
+}
+
+TEST_F(UnattendedRun, ALogThatCannotBeOpenedIsAUsageErrorAndStartsNothing)
+{
+    struct Case {
+        const char* what;
+        std::wstring log;
+        bool quiet;
+    };
+    const Case cases[] = {
+        {"missing folder", L"C:\\no such folder\\run.log", false},
+        {"missing folder, quiet", L"C:\\no such folder\\run.log", true},
+        {"a folder", kWorkFolder, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RunResult run =
+            Uninstall(std::wstring(c.quiet ? L"/q " : L"") + L"/log:" + QuoteArgument(c.log) + L" " +
+                      QuoteArgument(m_addIn));
+
+        EXPECT_EQ(run.exitCode, 3u);
+        EXPECT_EQ(run.output, "");
+        const std::string report = "Cannot open the log file \"" + ToUtf8(c.log) + "\": ";
+        if (c.quiet) {
+            EXPECT_TRUE(run.boxes.empty());
+            EXPECT_EQ(run.errors.rfind("uninstall-addin: " + report, 0), 0u) << run.errors;
+            EXPECT_EQ(Lines(run.errors).size(), 1u) << run.errors;
+        } else {
+            EXPECT_EQ(run.errors, "");
+            ASSERT_EQ(run.boxes.size(), 1u);
+            EXPECT_EQ(run.boxes[0].rfind("Error: " + report, 0), 0u) << run.boxes[0];
+        }
+        EXPECT_TRUE(CallLog().empty());
+        EXPECT_EQ(StoredInstalled(m_addIn), true);
+    }
+}
+
+TEST_F(UnattendedRun, HelpShowsTheUsageAndStartsNothing)
+{
+    for (const wchar_t* help : {L"/?", L"-h", L"--HELP"}) {
+        SCOPED_TRACE(ToUtf8(help));
+        const RunResult run = Uninstall(std::wstring(help) + L" " + QuoteArgument(m_addIn));
+
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_TRUE(run.boxes.empty());
+        EXPECT_EQ(run.errors, "");
+        for (const std::string& part :
+             {"uninstall-addin " + std::string(kProgramVersion), std::string("Usage: uninstall-addin.exe [switches] <add-in file>\r\n"),
+              std::string("/quiet, /q"), std::string("/log:<file>"), std::string("/timeout:<seconds>"), std::string("/force"),
+              std::string("/?, /h, /help"), std::string("--"), std::string("  0  the add-in is uninstalled"),
+              std::string("  1  Excel could not be started"),
+              std::string("  2  Excel started but the add-in was not uninstalled"), std::string("  3  usage error"),
+              std::string("  4  Excel did not answer in time"),
+              std::string("  5  Excel was running; nothing was changed")}) {
+            EXPECT_NE(run.output.find(part), std::string::npos) << part;
+        }
+        EXPECT_TRUE(CallLog().empty());
+        EXPECT_EQ(StoredInstalled(m_addIn), true);
+    }
+}
+
+TEST_F(UnattendedRun, ABadCommandLineIsOneUsageReportAndStartsNothing)
+{
+    struct Case {
+        const wchar_t* arguments;
+        bool quiet;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {L"/bogus", false, "Unknown switch \"/bogus\""},
+        {L"/timeout:soon", false, "The switch \"/timeout:soon\" needs a whole number of seconds"},
+        {L"/timeout:-1 /quiet", true, "The switch \"/timeout:-1\" needs a whole number of seconds"},
+        {L"/log: -q", true, "The switch \"/log:\" needs a file name"},
+        {L"/bogus /timeout:soon /QUIET", true, "Unknown switch \"/bogus\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.arguments));
+        const RunResult run = Uninstall(std::wstring(c.arguments) + L" " + QuoteArgument(m_addIn));
+
+        EXPECT_EQ(run.exitCode, 3u);
+        EXPECT_EQ(run.output, "");
+        if (c.quiet) {
+            EXPECT_TRUE(run.boxes.empty());
+            EXPECT_EQ(run.errors.rfind(std::string("uninstall-addin: ") + c.problem, 0), 0u) << run.errors;
+            EXPECT_EQ(Lines(run.errors).size(), 1u);
+        } else {
+            EXPECT_EQ(run.errors, "");
+            ASSERT_EQ(run.boxes.size(), 1u);
+            EXPECT_EQ(run.boxes[0].rfind(std::string("Error: ") + c.problem, 0), 0u) << run.boxes[0];
+        }
+        EXPECT_TRUE(CallLog().empty());
+    }
+}
+
+TEST_F(UnattendedRun, PathsThatLookLikeSwitchesStillPass)
+{
+    const std::wstring slashed = L"/uninstall-addin-tests/Sample.xlam";
+    for (const std::wstring& arguments : {L"/q " + slashed, L"/q -- " + slashed}) {
+        SCOPED_TRACE(ToUtf8(arguments));
+        InstallAddIn(slashed);
+
+        const RunResult run = Uninstall(arguments);
+
+        EXPECT_EQ(run.exitCode, 0u) << run.errors;
+        EXPECT_EQ(run.output, "Uninstalling " + ToUtf8(slashed) + "\r\n");
+        EXPECT_EQ(StoredInstalled(slashed), false);
+        EXPECT_TRUE(ServerGone());
+    }
+}
+
+// Excel turns calls away while it is busy; the run waits and says nothing,
+// only the log tells.
+TEST_F(UnattendedRun, ABusyExcelIsWaitedFor)
+{
+    struct Case {
+        const char* what;
+        const wchar_t* setting;
+        const char* code;
+        const wchar_t* timeout;
+    };
+    const Case cases[] = {
+        {"calls rejected", standin::kRejectCallsValue, "0x80010001 (RPC_E_CALL_REJECTED)", L""},
+        {"invokes to retry later", standin::kRetryLaterInvokesValue, "0x8001010a (RPC_E_SERVERCALL_RETRYLATER)",
+         L"/timeout:0 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        SetNumber(standin::kSettingsKey, c.setting, 3);
+
+        const RunResult run = Uninstall(c.timeout + LogSwitch() + L" " + QuoteArgument(m_addIn));
+
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+        EXPECT_EQ(run.errors, "");
+        EXPECT_EQ(run.output, ProgressLine());
+        EXPECT_EQ(StoredInstalled(m_addIn), false);
+        const std::vector<std::string> calls = CallLog();
+        EXPECT_EQ(CountStartingWith(calls, "busy "), 3u);
+        EXPECT_EQ(Without(calls, "busy "), UninstallConversation(m_addIn));
+
+        size_t retried = 0;
+        for (const std::string& line : RunLog()) {
+            retried += line.find(std::string("busy: Excel turned \"")) != std::string::npos &&
+                       line.find(c.code) != std::string::npos;
+        }
+        EXPECT_EQ(retried, 3u) << ReadFileBytes(m_runLog);
+        EXPECT_TRUE(ServerGone());
+        TearDown();
+    }
+}
+
+// A stuck Excel: the report, status 4 within two seconds of the limit, and
+// no further call on it (that Excel is left running).
+TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
+{
+    struct Case {
+        const char* what;
+        const wchar_t* hangIn;  // null: Excel never finishes starting
+        bool quiet;
+        unsigned limit;
+        const char* report;
+        bool progress;
+    };
+    const Case cases[] = {
+        {"hung in Installed", L"AddIn.Installed", true, 2, "Excel did not answer \"Installed\" within 2 s", true},
+        {"never started", nullptr, true, 2, "Excel did not start within 2 s", false},
+        {"hung in Workbooks, boxes", L"Application.Workbooks", false, 1,
+         "Excel did not answer \"Workbooks\" within 1 s", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        if (c.hangIn != nullptr) {
+            SetString(standin::kSettingsKey, standin::kHangInValue, c.hangIn);
+        } else {
+            SetNumber(standin::kSettingsKey, standin::kNeverRegisterValue, 1);
+        }
+
+        const RunResult run = Uninstall(std::wstring(c.quiet ? L"/quiet " : L"") + L"/timeout:" +
+                                        std::to_wstring(c.limit) + L" " + LogSwitch() + L" " +
+                                        QuoteArgument(m_addIn));
+
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 4u);
+        EXPECT_GE(run.elapsedMs, c.limit * 1000ull);
+        EXPECT_LT(run.elapsedMs, (c.limit + 2) * 1000ull);
+        EXPECT_EQ(run.output, c.progress ? ProgressLine() : "");
+        if (c.quiet) {
+            EXPECT_TRUE(run.boxes.empty());
+            EXPECT_EQ(run.errors, std::string("uninstall-addin: ") + c.report + "\r\n");
+        } else {
+            EXPECT_EQ(run.errors, "");
+            EXPECT_EQ(run.boxes, std::vector<std::string>{std::string("Error: ") + c.report});
+        }
+        const std::vector<std::string> calls = CallLog();
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back(), c.hangIn ? "hang " + ToUtf8(c.hangIn) : std::string("start"));
+        EXPECT_EQ(StoredInstalled(m_addIn), true);
+        const std::vector<std::string> log = LastLines(RunLog(), 2);
+        ASSERT_EQ(log.size(), 2u);
+        EXPECT_NE(log[0].find(std::string("error: ") + c.report), std::string::npos) << log[0];
+        EXPECT_NE(log[1].find("end: exit status 4: Excel did not answer in time"), std::string::npos) << log[1];
+        TearDown();
+    }
+}
+
+}  // namespace
