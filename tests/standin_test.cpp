@@ -204,7 +204,9 @@ TEST_F(StandIn, PretendingToRunPutsBackTheStatesItFoundWhenItEnds)
         const wchar_t* seconds;
         bool closeWindow;
     };
-    for (const Case& c : {Case{"window closed", L"60", true}, Case{"time is up", L"1", false}}) {
+    // Long enough that the states below change while it still runs, even on
+    // a loaded machine.
+    for (const Case& c : {Case{"window closed", L"60", true}, Case{"time is up", L"3", false}}) {
         SCOPED_TRACE(c.what);
         SetNumber(standin::kAddInStateKey, L"C:\\Installed.xlam", 1);
         SetNumber(standin::kAddInStateKey, L"C:\\Removed.xlam", 0);
