@@ -9,7 +9,7 @@ wineserver=/usr/lib/wine/wineserver
 
 install_packages() {
   # llvm-14 has llvm-windres, the clang build's resource compiler.
-  local wanted=(wine wine64 g++-mingw-w64-x86-64 cmake ninja-build googletest clang lld llvm-14)
+  local wanted=(wine wine64 g++-mingw-w64-x86-64 cmake ninja-build googletest clang lld llvm-14 clang-format)
   local missing=()
   for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \

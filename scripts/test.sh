@@ -27,6 +27,11 @@ stop_test_prefixes() {
 trap 'stop_test_prefixes || exit 1' EXIT
 
 install_packages
+
+# The sources keep the style .clang-format describes.
+echo "== Format"
+(cd "$repo" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror)
+
 build_all
 
 status=0

@@ -39,8 +39,7 @@ constexpr NamedCode kDispatchErrorNames[] = {
 // for the buffer is cut short rather than overrunning it.
 void ToAnsiName(LPCOLESTR name, char (&buffer)[kNameBufferSize])
 {
-    if (WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, kNameBufferSize,
-                            nullptr, nullptr) > 0) {
+    if (WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, kNameBufferSize, nullptr, nullptr) > 0) {
         return;
     }
     // Each wide character takes at least one byte, so start from as many as
@@ -64,8 +63,7 @@ void ReportInvokeFailure(const char* name, DISPID dispatchId, HRESULT hr, const 
 {
     char message[kMessageBufferSize];
     std::snprintf(message, sizeof message, "IDispatch::Invoke(\"%s\"=%08lx) failed w/err 0x%08lx",
-                  name, static_cast<unsigned long>(dispatchId),
-                  static_cast<unsigned long>(hr));
+                  name, static_cast<unsigned long>(dispatchId), static_cast<unsigned long>(hr));
     ReportCallFailure(message, "AutoWrap()", DispatchErrorName(hr), detail);
 }
 
@@ -81,8 +79,8 @@ const char* DispatchErrorName(HRESULT hr)
     return nullptr;
 }
 
-HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target,
-                 LPCOLESTR memberName, int argCount, ...)
+HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target, LPCOLESTR memberName, int argCount,
+                 ...)
 {
     if (target == nullptr) {
         ReportError("NULL IDispatch passed to AutoWrap()", "Error");
@@ -99,8 +97,9 @@ HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target,
     });
     if (FAILED(hr)) {
         char message[kMessageBufferSize];
-        std::snprintf(message, sizeof message, "IDispatch::GetIDsOfNames(\"%s\") failed w/err 0x%08lx",
-                      name, static_cast<unsigned long>(hr));
+        std::snprintf(message, sizeof message,
+                      "IDispatch::GetIDsOfNames(\"%s\") failed w/err 0x%08lx", name,
+                      static_cast<unsigned long>(hr));
         ReportError(message, "AutoWrap()");
         EndProcessNow(kDispatchFatalExitCode);
     }
@@ -129,7 +128,8 @@ HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target,
                               &params, result, exception.Fresh(), nullptr);
     });
     if (FAILED(hr)) {
-        ReportInvokeFailure(name, dispatchId, hr, hr == DISP_E_EXCEPTION ? exception.Describe() : "");
+        ReportInvokeFailure(name, dispatchId, hr,
+                            hr == DISP_E_EXCEPTION ? exception.Describe() : "");
     }
     return hr;
 }

@@ -17,8 +17,8 @@ constexpr int kDispatchFatalExitCode = 2;
 // Every failure is reported here. A null target or an unknown name ends the
 // process with kDispatchFatalExitCode; otherwise the HRESULT of
 // IDispatch::Invoke is returned.
-HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target,
-                 LPCOLESTR memberName, int argCount, ...);
+HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target, LPCOLESTR memberName, int argCount,
+                 ...);
 
 // The name of one of the standard DISP_E_ codes, or null for any other code.
 const char* DispatchErrorName(HRESULT hr);

@@ -27,8 +27,8 @@ void LogStart(const Options& options)
     for (const std::string& typed : options.switches) {
         switches += " " + typed;
     }
-    LogEvent(std::string("start: uninstall-addin ") + kProgramVersion + "; add-in \"" + options.addInPath +
-             "\"; switches:" + (switches.empty() ? " none" : switches));
+    LogEvent(std::string("start: uninstall-addin ") + kProgramVersion + "; add-in \"" +
+             options.addInPath + "\"; switches:" + (switches.empty() ? " none" : switches));
 }
 
 int Uninstall(const std::string& addInPath)

@@ -94,7 +94,8 @@ int CNuvExcelAuto::Init()
     }
     m_application = application;
 
-    m_haveWorkbooks = CallForObject(DISPATCH_PROPERTYGET, m_application, L"Workbooks", &m_workbooks);
+    m_haveWorkbooks =
+        CallForObject(DISPATCH_PROPERTYGET, m_application, L"Workbooks", &m_workbooks);
     return 1;
 }
 
@@ -142,8 +143,7 @@ bool CNuvExcelAuto::CallForObject(int flags, IDispatch* target, LPCOLESTR member
     return true;
 }
 
-bool CNuvExcelAuto::Call(int flags, IDispatch* target, LPCOLESTR memberName,
-                         const VARIANT* arg)
+bool CNuvExcelAuto::Call(int flags, IDispatch* target, LPCOLESTR memberName, const VARIANT* arg)
 {
     const HRESULT hr = Invoke(flags, nullptr, target, memberName, arg);
     if (FAILED(hr)) {

@@ -32,10 +32,9 @@ public:
     bool AllCallsSucceeded() const { return m_allCallsSucceeded; }
 
 private:
-    bool CallForObject(int flags, IDispatch* target, LPCOLESTR memberName,
-                       IDispatch** object, const VARIANT* arg = nullptr);
-    bool Call(int flags, IDispatch* target, LPCOLESTR memberName,
-              const VARIANT* arg = nullptr);
+    bool CallForObject(int flags, IDispatch* target, LPCOLESTR memberName, IDispatch** object,
+                       const VARIANT* arg = nullptr);
+    bool Call(int flags, IDispatch* target, LPCOLESTR memberName, const VARIANT* arg = nullptr);
     bool AddAddIn(IDispatch* addIns, const char* addInPath, IDispatch** addIn);
     void MarkNotInstalled(IDispatch* addIn);
 

@@ -12,9 +12,10 @@ bool ExcelWindowIsOpen()
 bool WaitUntilExcelIsClosed()
 {
     while (ExcelWindowIsOpen()) {
-        if (!AskToRetry("Excel is running. Close every Excel window, then choose Retry, or choose Cancel "
-                        "to stop without changing anything.",
-                        "uninstall-addin", "Excel is running: close it and run this again")) {
+        if (!AskToRetry(
+                "Excel is running. Close every Excel window, then choose Retry, or choose Cancel "
+                "to stop without changing anything.",
+                "uninstall-addin", "Excel is running: close it and run this again")) {
             return false;
         }
     }

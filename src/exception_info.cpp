@@ -19,7 +19,8 @@ std::string ExceptionInfo::Describe()
         fillIn(&m_info);
     }
     auto text = [](BSTR value) {
-        return value != nullptr ? AnsiFromWide(std::wstring(value, SysStringLen(value))) : std::string();
+        return value != nullptr ? AnsiFromWide(std::wstring(value, SysStringLen(value)))
+                                : std::string();
     };
     const std::string source = text(m_info.bstrSource);
     const std::string description = text(m_info.bstrDescription);

@@ -50,12 +50,14 @@ std::string LocalTimestamp()
     const long long difference =
         static_cast<long long>(Ticks(localTime)) - static_cast<long long>(Ticks(utc));
     constexpr long long kTicksPerMinute = 600000000LL;
-    const long long offsetMinutes = (difference + (difference >= 0 ? 1 : -1) * kTicksPerMinute / 2) / kTicksPerMinute;
+    const long long offsetMinutes =
+        (difference + (difference >= 0 ? 1 : -1) * kTicksPerMinute / 2) / kTicksPerMinute;
     const long long absoluteOffset = offsetMinutes >= 0 ? offsetMinutes : -offsetMinutes;
     char text[40];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u.%03u%c%02lld:%02lld", local.wYear,
-                  local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond, local.wMilliseconds,
-                  offsetMinutes < 0 ? '-' : '+', absoluteOffset / 60, absoluteOffset % 60);
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u.%03u%c%02lld:%02lld",
+                  local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond,
+                  local.wMilliseconds, offsetMinutes < 0 ? '-' : '+', absoluteOffset / 60,
+                  absoluteOffset % 60);
     return text;
 }
 
@@ -64,7 +66,8 @@ void LogEvent(const std::string& text)
     if (logFile == INVALID_HANDLE_VALUE) {
         return;
     }
-    const std::string line = Utf8FromWide(WideFromAnsi(LocalTimestamp() + " " + OneLine(text))) + "\r\n";
+    const std::string line =
+        Utf8FromWide(WideFromAnsi(LocalTimestamp() + " " + OneLine(text))) + "\r\n";
     AcquireSRWLockExclusive(&logLock);
     DWORD written = 0;
     WriteFile(logFile, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

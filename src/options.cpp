@@ -34,7 +34,8 @@ std::optional<Switch> AsSwitch(const std::string& arg)
     }
 
     const size_t colon = arg.find(':', prefix);
-    const std::string name = arg.substr(prefix, colon == std::string::npos ? colon : colon - prefix);
+    const std::string name =
+        arg.substr(prefix, colon == std::string::npos ? colon : colon - prefix);
     if (name.empty()) {
         return std::nullopt;
     }
@@ -88,7 +89,8 @@ std::string Apply(const Switch& sw, const std::string& typed, Options& options)
         options.force = true;
     } else if (sw.name == "log") {
         if (sw.value.empty()) {
-            return "The switch \"" + typed + "\" needs a file name, as in /log:C:\\Temp\\uninstall-addin.log";
+            return "The switch \"" + typed +
+                   "\" needs a file name, as in /log:C:\\Temp\\uninstall-addin.log";
         }
         options.logPath = sw.value;
     } else if (sw.name == "timeout") {
@@ -133,8 +135,8 @@ Options ParseCommandLine(const std::vector<std::string>& args)
         options.addInPath = args[next];
     }
     if (options.error.empty() && options.addInPath.empty()) {
-        options.error = next < args.size() ? "The add-in file name is empty"
-                                           : "No add-in file was given";
+        options.error =
+            next < args.size() ? "The add-in file name is empty" : "No add-in file was given";
     }
     return options;
 }

@@ -12,11 +12,11 @@ struct Options {
     bool help = false;
     bool quiet = false;
     bool force = false;
-    std::string logPath;  // empty: no log
+    std::string logPath;                               // empty: no log
     unsigned timeoutSeconds = kDefaultTimeoutSeconds;  // 0: no limit
     std::string addInPath;
     std::vector<std::string> switches;  // as typed, for the log
-    std::string error;  // what is wrong with the command line, or empty
+    std::string error;                  // what is wrong with the command line, or empty
 };
 
 // args are the arguments after the program's name. Switches come first;

@@ -8,7 +8,8 @@ std::string NarrowFromWide(UINT codePage, const std::wstring& text)
         return {};
     }
     const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (size <= 0) {
         return {};
     }

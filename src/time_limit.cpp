@@ -20,12 +20,13 @@ ExcelStep::ExcelStep(const char* member)
         return;
     }
     const std::string limit = std::to_string(limitSeconds) + " s";
-    m_report = member != nullptr ? "Excel did not answer \"" + std::string(member) + "\" within " + limit
-                                 : "Excel did not start within " + limit;
+    m_report = member != nullptr
+                   ? "Excel did not answer \"" + std::string(member) + "\" within " + limit
+                   : "Excel did not start within " + limit;
     // The step's own thread is blocked inside COM when time is up, so a
     // thread of the pool watches the clock.
-    if (!CreateTimerQueueTimer(&m_timer, nullptr, &ExcelStep::OnTimeUp, this, limitSeconds * 1000, 0,
-                               WT_EXECUTEONLYONCE)) {
+    if (!CreateTimerQueueTimer(&m_timer, nullptr, &ExcelStep::OnTimeUp, this, limitSeconds * 1000,
+                               0, WT_EXECUTEONLYONCE)) {
         m_timer = nullptr;
     }
 }

@@ -10,7 +10,10 @@ std::wstring logPath;
 
 std::wstring FlagsText(WORD flags)
 {
-    static const struct { WORD flag; const wchar_t* name; } kinds[] = {
+    static const struct {
+        WORD flag;
+        const wchar_t* name;
+    } kinds[] = {
         {DISPATCH_METHOD, L"method"},
         {DISPATCH_PROPERTYGET, L"get"},
         {DISPATCH_PROPERTYPUT, L"put"},
@@ -66,7 +69,8 @@ std::wstring LcidText(LCID lcid)
 
 std::wstring InvokeLine(const std::wstring& target, WORD flags, LCID lcid, const DISPPARAMS& params)
 {
-    std::wstring line = L"invoke " + target + L" " + FlagsText(flags) + L" lcid=" + LcidText(lcid) + L" args=[";
+    std::wstring line =
+        L"invoke " + target + L" " + FlagsText(flags) + L" lcid=" + LcidText(lcid) + L" args=[";
     for (UINT i = 0; i < params.cArgs; ++i)
         line += (i ? L"," : L"") + ArgText(params.rgvarg[i]);
     line += L"] named=[";

@@ -13,4 +13,5 @@ void SetCallLogPath(const std::wstring& path);
 void LogLine(const std::wstring& line);
 
 std::wstring LcidText(LCID lcid);
-std::wstring InvokeLine(const std::wstring& target, WORD flags, LCID lcid, const DISPPARAMS& params);
+std::wstring InvokeLine(const std::wstring& target, WORD flags, LCID lcid,
+                        const DISPPARAMS& params);

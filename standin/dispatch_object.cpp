@@ -20,7 +20,8 @@ bool TurnAwayInvoke()
 
 }  // namespace
 
-DispatchObject::DispatchObject(const wchar_t* objectName, const MemberInfo* members, size_t memberCount)
+DispatchObject::DispatchObject(const wchar_t* objectName, const MemberInfo* members,
+                               size_t memberCount)
     : objectName_(objectName), members_(members), memberCount_(memberCount)
 {
     OnObjectCreated();
@@ -74,7 +75,8 @@ STDMETHODIMP DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo)
     return DISP_E_BADINDEX;
 }
 
-STDMETHODIMP DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids)
+STDMETHODIMP DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                           DISPID* ids)
 {
     if (!IsEqualIID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
@@ -88,13 +90,15 @@ STDMETHODIMP DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT co
         ids[i] = member ? member->id : DISPID_UNKNOWN;
         if (!member)
             hr = DISP_E_UNKNOWNNAME;
-        LogLine(L"names " + objectName_ + L"." + name + L" lcid=" + LcidText(lcid) + (member ? L"" : L" unknown"));
+        LogLine(L"names " + objectName_ + L"." + name + L" lcid=" + LcidText(lcid) +
+                (member ? L"" : L" unknown"));
     }
     return hr;
 }
 
-STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                    VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)
+STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
+                                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo,
+                                    UINT* argErr)
 {
     static const DISPPARAMS noParams = {};
     const DISPPARAMS& args = params ? *params : noParams;
@@ -137,8 +141,8 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flag
     return DISP_E_MEMBERNOTFOUND;
 }
 
-HRESULT DispatchObject::InvokeGet(const MemberInfo& member, const DISPPARAMS& params, VARIANT* result,
-                                  EXCEPINFO* excepInfo, UINT* argErr)
+HRESULT DispatchObject::InvokeGet(const MemberInfo& member, const DISPPARAMS& params,
+                                  VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr)
 {
     if (params.cNamedArgs != 0)
         return DISP_E_NONAMEDARGS;
@@ -186,15 +190,17 @@ HRESULT DispatchObject::TypeMismatch(UINT* argErr, UINT index)
     return DISP_E_TYPEMISMATCH;
 }
 
-HRESULT DispatchObject::RaiseError(const MemberInfo& member, bool putting, EXCEPINFO* excepInfo) const
+HRESULT DispatchObject::RaiseError(const MemberInfo& member, bool putting,
+                                   EXCEPINFO* excepInfo) const
 {
     if (!excepInfo)
         return DISP_E_EXCEPTION;
     const std::wstring name = member.name;
     const std::wstring description = member.kind == MemberInfo::Kind::Method
-        ? name + L" method of " + objectName_ + L" class failed"
-        : L"Unable to " + std::wstring(putting ? L"set" : L"get") + L" the " + name + L" property of the "
-            + objectName_ + L" class";
+                                         ? name + L" method of " + objectName_ + L" class failed"
+                                         : L"Unable to " + std::wstring(putting ? L"set" : L"get") +
+                                               L" the " + name + L" property of the " +
+                                               objectName_ + L" class";
     *excepInfo = EXCEPINFO{};
     excepInfo->scode = kExcelError;
     excepInfo->bstrSource = SysAllocString(L"Microsoft Excel");

@@ -55,7 +55,9 @@ bool IsFile(const std::wstring& path)
 class Workbook final : public DispatchObject {
 public:
     explicit Workbook(int number)
-        : DispatchObject(L"Workbook", kWorkbookMembers, std::size(kWorkbookMembers)), number_(number) {}
+        : DispatchObject(L"Workbook", kWorkbookMembers, std::size(kWorkbookMembers)),
+          number_(number)
+    {}
 
 private:
     HRESULT Call(const MemberInfo&, const DISPPARAMS&, VARIANT* result, EXCEPINFO*, UINT*) override
@@ -83,10 +85,12 @@ private:
 class AddIn final : public DispatchObject {
 public:
     explicit AddIn(std::wstring path)
-        : DispatchObject(L"AddIn", kAddInMembers, std::size(kAddInMembers)), path_(std::move(path)) {}
+        : DispatchObject(L"AddIn", kAddInMembers, std::size(kAddInMembers)), path_(std::move(path))
+    {}
 
 private:
-    HRESULT Call(const MemberInfo& member, const DISPPARAMS&, VARIANT* result, EXCEPINFO*, UINT*) override
+    HRESULT Call(const MemberInfo& member, const DISPPARAMS&, VARIANT* result, EXCEPINFO*,
+                 UINT*) override
     {
         if (!result)
             return S_OK;
@@ -133,10 +137,13 @@ private:
 
 class Application final : public DispatchObject {
 public:
-    Application() : DispatchObject(L"Application", kApplicationMembers, std::size(kApplicationMembers)) {}
+    Application()
+        : DispatchObject(L"Application", kApplicationMembers, std::size(kApplicationMembers))
+    {}
 
 private:
-    HRESULT Call(const MemberInfo& member, const DISPPARAMS&, VARIANT* result, EXCEPINFO*, UINT*) override
+    HRESULT Call(const MemberInfo& member, const DISPPARAMS&, VARIANT* result, EXCEPINFO*,
+                 UINT*) override
     {
         switch (member.id) {
         case kApplicationWorkbooks:
@@ -147,9 +154,7 @@ private:
             if (result)
                 ReturnObject(*result, new AddIns());
             return S_OK;
-        case kApplicationQuit:
-            OnQuitRequested();
-            return S_OK;
+        case kApplicationQuit: OnQuitRequested(); return S_OK;
         }
         return DISP_E_MEMBERNOTFOUND;
     }

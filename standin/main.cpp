@@ -58,7 +58,8 @@ HRESULT ServeUntilQuit(REFCLSID clsid)
     // SINGLEUSE: every CoCreateInstance starts a fresh process, as with Excel.
     static ClassFactory factory;
     DWORD cookie = 0;
-    const HRESULT hr = CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+    const HRESULT hr =
+        CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
     if (FAILED(hr))
         return hr;
     PumpMessages();
@@ -116,7 +117,8 @@ int SetInstalled(const std::wstring& path, const std::wstring& state)
 
 int ShowInstalled(const std::wstring& path)
 {
-    WriteLine(STD_OUTPUT_HANDLE, path + (LoadInstalled(path) ? L": installed" : L": not installed"));
+    WriteLine(STD_OUTPUT_HANDLE,
+              path + (LoadInstalled(path) ? L": installed" : L": not installed"));
     return 0;
 }
 

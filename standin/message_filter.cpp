@@ -9,7 +9,8 @@ namespace {
 
 // IDispatch's own methods in vtable order, after IUnknown's three.
 constexpr WORD kFirstDispatchMethod = 3;
-const wchar_t* const kDispatchMethods[] = {L"GetTypeInfoCount", L"GetTypeInfo", L"GetIDsOfNames", L"Invoke"};
+const wchar_t* const kDispatchMethods[] = {L"GetTypeInfoCount", L"GetTypeInfo", L"GetIDsOfNames",
+                                           L"Invoke"};
 
 // Only the calls a client makes on Excel's objects count. Activation
 // (IServiceProvider and IClassFactory under Wine) and reference counting
@@ -49,7 +50,8 @@ STDMETHODIMP_(ULONG) BusyMessageFilter::Release()
     return 1;
 }
 
-STDMETHODIMP_(DWORD) BusyMessageFilter::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO interfaceInfo)
+STDMETHODIMP_(DWORD)
+BusyMessageFilter::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO interfaceInfo)
 {
     const wchar_t* method = DispatchMethodName(interfaceInfo);
     if (!method || rejectionsLeft_ == 0)

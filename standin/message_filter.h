@@ -14,9 +14,11 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
 
-    STDMETHODIMP_(DWORD) HandleInComingCall(DWORD callType, HTASK caller, DWORD tickCount,
-                                            LPINTERFACEINFO interfaceInfo) override;
-    STDMETHODIMP_(DWORD) RetryRejectedCall(HTASK callee, DWORD tickCount, DWORD rejectType) override;
+    STDMETHODIMP_(DWORD)
+    HandleInComingCall(DWORD callType, HTASK caller, DWORD tickCount,
+                       LPINTERFACEINFO interfaceInfo) override;
+    STDMETHODIMP_(DWORD)
+    RetryRejectedCall(HTASK callee, DWORD tickCount, DWORD rejectType) override;
     STDMETHODIMP_(DWORD) MessagePending(HTASK callee, DWORD tickCount, DWORD pendingType) override;
 
 private:

@@ -18,9 +18,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             DestroyWindow(window);
         }
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     // WM_CLOSE ends up in DestroyWindow here.
     return DefWindowProcW(window, message, wParam, lParam);
@@ -37,8 +35,9 @@ HWND CreateMainWindow()
     windowClass.lpszClassName = kMainWindowClass;
     if (!RegisterClassExW(&windowClass))
         return nullptr;
-    return CreateWindowExW(0, kMainWindowClass, kCaption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                           CW_USEDEFAULT, 480, 240, nullptr, nullptr, windowClass.hInstance, nullptr);
+    return CreateWindowExW(0, kMainWindowClass, kCaption, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                           CW_USEDEFAULT, CW_USEDEFAULT, 480, 240, nullptr, nullptr,
+                           windowClass.hInstance, nullptr);
 }
 
 void RunUntilClosed()

@@ -16,14 +16,16 @@ const std::wstring kServerKey = kClsidKey + L"\\LocalServer32";
 bool SetDefaultValue(HKEY root, const std::wstring& key, const std::wstring& value)
 {
     const DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    return RegSetKeyValueW(root, key.c_str(), nullptr, REG_SZ, value.c_str(), size) == ERROR_SUCCESS;
+    return RegSetKeyValueW(root, key.c_str(), nullptr, REG_SZ, value.c_str(), size) ==
+           ERROR_SUCCESS;
 }
 
 std::wstring DefaultValue(HKEY root, const std::wstring& key)
 {
     wchar_t value[2 * MAX_PATH] = {};
     DWORD size = sizeof value;
-    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
         return {};
     return value;
 }
@@ -39,7 +41,8 @@ std::wstring ModulePath()
 {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
             return {};
         if (length < path.size()) {
@@ -52,18 +55,18 @@ std::wstring ModulePath()
 
 bool WriteEntries(HKEY root, const std::wstring& classes, const std::wstring& serverCommand)
 {
-    return SetDefaultValue(root, classes + kProgIdKey, standin::kClsid)
-        && SetDefaultValue(root, classes + kClsidKey, L"Excel stand-in")
-        && SetDefaultValue(root, classes + kServerKey, serverCommand)
-        && SetDefaultValue(root, classes + kClsidKey + L"\\ProgID", standin::kProgId);
+    return SetDefaultValue(root, classes + kProgIdKey, standin::kClsid) &&
+           SetDefaultValue(root, classes + kClsidKey, L"Excel stand-in") &&
+           SetDefaultValue(root, classes + kServerKey, serverCommand) &&
+           SetDefaultValue(root, classes + kClsidKey + L"\\ProgID", standin::kProgId);
 }
 
 // Windows shows per-user classes through HKEY_CLASSES_ROOT, which is where
 // COM looks them up; Wine does not merge them.
 bool SeenByCom(const std::wstring& serverCommand)
 {
-    return DefaultValue(HKEY_CLASSES_ROOT, kProgIdKey) == standin::kClsid
-        && DefaultValue(HKEY_CLASSES_ROOT, kServerKey) == serverCommand;
+    return DefaultValue(HKEY_CLASSES_ROOT, kProgIdKey) == standin::kClsid &&
+           DefaultValue(HKEY_CLASSES_ROOT, kServerKey) == serverCommand;
 }
 
 }  // namespace
@@ -81,8 +84,8 @@ bool RegisterServer()
 
 bool UnregisterServer()
 {
-    bool ok = DeleteTree(HKEY_CURRENT_USER, kPerUserClasses + standin::kProgId)
-        && DeleteTree(HKEY_CURRENT_USER, kPerUserClasses + kClsidKey);
+    bool ok = DeleteTree(HKEY_CURRENT_USER, kPerUserClasses + standin::kProgId) &&
+              DeleteTree(HKEY_CURRENT_USER, kPerUserClasses + kClsidKey);
     // Whatever still shows through HKEY_CLASSES_ROOT under this CLSID is ours
     // (written where per-user classes are not merged); the ProgID may belong
     // to a real Excel, so it goes only while it still points here.

@@ -8,12 +8,12 @@ namespace {
 std::wstring ReadString(const wchar_t* name)
 {
     DWORD size = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, RRF_RT_REG_SZ,
-                     nullptr, nullptr, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, RRF_RT_REG_SZ, nullptr,
+                     nullptr, &size) != ERROR_SUCCESS)
         return {};
     std::wstring value(size / sizeof(wchar_t), L'\0');
-    if (RegGetValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, RRF_RT_REG_SZ,
-                     nullptr, value.data(), &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, RRF_RT_REG_SZ, nullptr,
+                     value.data(), &size) != ERROR_SUCCESS)
         return {};
     value.resize(size / sizeof(wchar_t));
     while (!value.empty() && value.back() == L'\0')
@@ -24,8 +24,8 @@ std::wstring ReadString(const wchar_t* name)
 bool ReadDword(const wchar_t* name, DWORD& value)
 {
     DWORD size = sizeof value;
-    return RegGetValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, RRF_RT_REG_DWORD,
-                        nullptr, &value, &size) == ERROR_SUCCESS;
+    return RegGetValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, RRF_RT_REG_DWORD, nullptr,
+                        &value, &size) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -52,7 +52,8 @@ Settings ReadSettings()
     return settings;
 }
 
-bool Targets(const std::wstring& setting, const std::wstring& objectName, const std::wstring& memberName)
+bool Targets(const std::wstring& setting, const std::wstring& objectName,
+             const std::wstring& memberName)
 {
     return !setting.empty() && SameText(setting, objectName + L"." + memberName);
 }

@@ -22,4 +22,5 @@ struct Settings {
 Settings ReadSettings();
 
 // True when an "Object.Member" setting names this member.
-bool Targets(const std::wstring& setting, const std::wstring& objectName, const std::wstring& memberName);
+bool Targets(const std::wstring& setting, const std::wstring& objectName,
+             const std::wstring& memberName);

@@ -31,7 +31,7 @@ inline constexpr wchar_t kFailStartValue[] = L"FailStart";          // REG_DWORD
 // RPC_E_CALL_REJECTED at once: Wine never asks a client's own message
 // filter (RetryRejectedCall) whether to try again, so any retrying is the
 // client's.
-inline constexpr wchar_t kRejectCallsValue[] = L"RejectCalls";              // REG_DWORD N
+inline constexpr wchar_t kRejectCallsValue[] = L"RejectCalls";  // REG_DWORD N
 // The first N Invokes, on any object, return RPC_E_SERVERCALL_RETRYLATER
 // and do nothing else; each logs "busy invoke <Object>.<Member>" (a DISPID
 // the object lacks shows as "#<dispid>") instead of its "invoke" line. The
@@ -39,10 +39,10 @@ inline constexpr wchar_t kRejectCallsValue[] = L"RejectCalls";              // R
 inline constexpr wchar_t kRetryLaterInvokesValue[] = L"RetryLaterInvokes";  // REG_DWORD N
 // Logs the "invoke" line, then "hang <Object>.<Member>", and never returns.
 // Once the server is killed the client's call fails (0x800706BE under Wine).
-inline constexpr wchar_t kHangInValue[] = L"HangIn";                        // REG_SZ "Object.Member"
+inline constexpr wchar_t kHangInValue[] = L"HangIn";  // REG_SZ "Object.Member"
 // Logs "start" and waits for ever without offering its class object. Wine's
 // CoCreateInstance gives up after about 30 s with E_NOINTERFACE, whether or
 // not the server has been killed meanwhile.
-inline constexpr wchar_t kNeverRegisterValue[] = L"NeverRegister";          // REG_DWORD 1
+inline constexpr wchar_t kNeverRegisterValue[] = L"NeverRegister";  // REG_DWORD 1
 
 }  // namespace standin

@@ -175,7 +175,8 @@ TEST(AutoWrap, ReportsAFailedCallAndNamesOnlyTheStandardDispatchCodes)
     for (const Case& c : cases) {
         char expected[100];
         std::snprintf(expected, sizeof expected,
-                      "AutoWrap(): IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x%08lx", c.code);
+                      "AutoWrap(): IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x%08lx",
+                      c.code);
         SCOPED_TRACE(expected);
 
         BoxRecorder boxes;
@@ -203,8 +204,10 @@ TEST(AutoWrap, QuietRunsPutEachFailureOnOneLineWithItsCodeName)
     const Case cases[] = {
         {0x80020003, "uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x80020003 "
                      "(DISP_E_MEMBERNOTFOUND)\r\n"},
-        {0x80020006, "uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x80020006\r\n"},
-        {0x800706BA, "uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x800706ba\r\n"},
+        {0x80020006,
+         "uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x80020006\r\n"},
+        {0x800706BA,
+         "uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x800706ba\r\n"},
     };
     for (const Case& c : cases) {
         BoxRecorder boxes;
@@ -235,7 +238,8 @@ TEST(AutoWrap, QuietRunsAddExcelsOwnDescriptionOfAnException)
          " (DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class failed)"},
         {L"Microsoft Excel", L"Add method of AddIns class failed", true,
          " (DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class failed)"},
-        {nullptr, L"Sorry, we couldn't find it", false, " (DISP_E_EXCEPTION: Sorry, we couldn't find it)"},
+        {nullptr, L"Sorry, we couldn't find it", false,
+         " (DISP_E_EXCEPTION: Sorry, we couldn't find it)"},
         {L"Microsoft Excel", nullptr, false, " (DISP_E_EXCEPTION: Microsoft Excel)"},
         {nullptr, nullptr, false, " (DISP_E_EXCEPTION)"},
         // A line stays one line.
@@ -257,8 +261,10 @@ TEST(AutoWrap, QuietRunsAddExcelsOwnDescriptionOfAnException)
             AutoWrap(DISPATCH_METHOD, nullptr, &target, L"Add", 0);
             written = quiet.Text();
         }
-        EXPECT_EQ(written, std::string("uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err "
-                                       "0x80020009") + c.suffix + "\r\n");
+        EXPECT_EQ(written,
+                  std::string("uninstall-addin: IDispatch::Invoke(\"Add\"=00001234) failed w/err "
+                              "0x80020009") +
+                      c.suffix + "\r\n");
         EXPECT_EQ(FakeDispatch::deferredFillInCalled(), c.deferred);
     }
 }
@@ -272,8 +278,9 @@ TEST(AutoWrap, BoxesKeepTheirTextsWhenExcelDescribesTheError)
     target.exceptionDescription = L"Add method of AddIns class failed";
     AutoWrap(DISPATCH_METHOD, nullptr, &target, L"Add", 0);
     EXPECT_EQ(boxes.Texts(),
-              (std::vector<std::string>{"AutoWrap(): IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x80020009",
-                                        "Error:: DISP_E_EXCEPTION"}));
+              (std::vector<std::string>{
+                  "AutoWrap(): IDispatch::Invoke(\"Add\"=00001234) failed w/err 0x80020009",
+                  "Error:: DISP_E_EXCEPTION"}));
 }
 
 TEST(AutoWrap, AsksABusyServerAgainUntilItTakesTheCall)
@@ -329,7 +336,8 @@ TEST(AutoWrapDeathTest, AStepThatOutlastsTheTimeLimitEndsTheRunWithFour)
     };
     const Case cases[] = {
         {"hung call", 20000, 0, "uninstall-addin: Excel did not answer \"Quit\" within 1 s\n"},
-        {"busy for ever", 0, 1000000, "uninstall-addin: Excel did not answer \"Quit\" within 1 s\n"},
+        {"busy for ever", 0, 1000000,
+         "uninstall-addin: Excel did not answer \"Quit\" within 1 s\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -445,7 +453,8 @@ TEST(AutoWrapDeathTest, NullTargetEndsTheProcessBeforeAnyLookup)
             QuietReportsToCrtStderr();
             AutoWrap(DISPATCH_METHOD, nullptr, nullptr, L"Quit", 0);
         },
-        ::testing::ExitedWithCode(2), "^" + LiteralRegex("uninstall-addin: NULL IDispatch passed to AutoWrap()\n") + "$");
+        ::testing::ExitedWithCode(2),
+        "^" + LiteralRegex("uninstall-addin: NULL IDispatch passed to AutoWrap()\n") + "$");
 }
 
 TEST(AutoWrapDeathTest, UnknownNameEndsTheProcessWithoutInvoking)
@@ -455,8 +464,10 @@ TEST(AutoWrapDeathTest, UnknownNameEndsTheProcessWithoutInvoking)
         const char* box;
     };
     const Case cases[] = {
-        {0x80020006, "box[AutoWrap()]: IDispatch::GetIDsOfNames(\"Installed\") failed w/err 0x80020006\n"},
-        {0x8007000E, "box[AutoWrap()]: IDispatch::GetIDsOfNames(\"Installed\") failed w/err 0x8007000e\n"},
+        {0x80020006,
+         "box[AutoWrap()]: IDispatch::GetIDsOfNames(\"Installed\") failed w/err 0x80020006\n"},
+        {0x8007000E,
+         "box[AutoWrap()]: IDispatch::GetIDsOfNames(\"Installed\") failed w/err 0x8007000e\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EXIT(

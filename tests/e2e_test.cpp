@@ -54,7 +54,9 @@ TEST_F(UninstallRun, PassesALatin1PathOnIntact)
     const RunResult run = Uninstall(QuoteArgument(addIn));
 
     EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, "Uninstalling C:\\uninstall-addin-tests\\Caf\xC3\xA9 \xC3\x85ngstr\xC3\xB6m.xlam\r\n");
+    EXPECT_EQ(
+        run.output,
+        "Uninstalling C:\\uninstall-addin-tests\\Caf\xC3\xA9 \xC3\x85ngstr\xC3\xB6m.xlam\r\n");
     EXPECT_TRUE(run.boxes.empty());
     const auto log = CallLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), AddInvocation(addIn)), 1);
@@ -68,7 +70,8 @@ TEST_F(UninstallRun, PassesALatin1PathOnIntact)
 // typed, and the progress line and the log show it as typed too.
 TEST_F(UninstallRun, PassesAPathOutsideTheAnsiCodePageIntact)
 {
-    const std::wstring addIn = InWorkFolder(L"\u0394\u03bf\u03ba\u03b9\u03bc\u03ae \u65e5\u672c.xlam");
+    const std::wstring addIn =
+        InWorkFolder(L"\u0394\u03bf\u03ba\u03b9\u03bc\u03ae \u65e5\u672c.xlam");
     CreateEmptyFile(addIn);
     InstallAddIn(addIn);
     const std::wstring runLog = InWorkFolder(L"run.log");
@@ -77,8 +80,10 @@ TEST_F(UninstallRun, PassesAPathOutsideTheAnsiCodePageIntact)
     const RunResult run = Uninstall(L"/log:" + QuoteArgument(runLog) + L" " + QuoteArgument(addIn));
 
     EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, "Uninstalling C:\\uninstall-addin-tests\\\xCE\x94\xCE\xBF\xCE\xBA\xCE\xB9\xCE\xBC\xCE\xAE "
-                          "\xE6\x97\xA5\xE6\x9C\xAC.xlam\r\n");
+    EXPECT_EQ(
+        run.output,
+        "Uninstalling C:\\uninstall-addin-tests\\\xCE\x94\xCE\xBF\xCE\xBA\xCE\xB9\xCE\xBC\xCE\xAE "
+        "\xE6\x97\xA5\xE6\x9C\xAC.xlam\r\n");
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     const auto log = CallLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), AddInvocation(addIn)), 1);
@@ -99,9 +104,10 @@ TEST_F(UninstallRun, WithoutAPathExplainsUsageAndStartsNothing)
         EXPECT_EQ(run.errors, "");
         ASSERT_EQ(run.boxes.size(), 1u);
         const char* problem = arguments[0] == L'\0' ? "Error: No add-in file was given.\n"
-                                                     : "Error: The add-in file name is empty.\n";
+                                                    : "Error: The add-in file name is empty.\n";
         EXPECT_EQ(run.boxes[0].rfind(problem, 0), 0u) << run.boxes[0];
-        EXPECT_NE(run.boxes[0].find("Usage: uninstall-addin.exe [/quiet] [/log:<file>]"), std::string::npos)
+        EXPECT_NE(run.boxes[0].find("Usage: uninstall-addin.exe [/quiet] [/log:<file>]"),
+                  std::string::npos)
             << run.boxes[0];
         EXPECT_TRUE(CallLog().empty());
         EXPECT_TRUE(ProcessesNamed(kServerExe).empty());
@@ -116,8 +122,8 @@ TEST_F(UninstallRun, WithoutExcelRegisteredReportsItAndExitsWithOne)
 
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(run.output, "");
-    EXPECT_EQ(run.boxes,
-              (std::vector<std::string>{"Error: CLSIDFromProgID() failed", "Error: Fail to init excel"}));
+    EXPECT_EQ(run.boxes, (std::vector<std::string>{"Error: CLSIDFromProgID() failed",
+                                                   "Error: Fail to init excel"}));
     EXPECT_TRUE(CallLog().empty());
     EXPECT_EQ(StoredInstalled(m_addIn), true);
 }
@@ -128,13 +134,15 @@ TEST_F(UninstallRun, WhenExcelCannotStartReportsItAndExitsWithOne)
         const char* what;
         bool missingExecutable;
     };
-    for (const Case& c : {Case{"registered program is missing", true},
-                          Case{"server gives up at start", false}}) {
+    for (const Case& c :
+         {Case{"registered program is missing", true}, Case{"server gives up at start", false}}) {
         SCOPED_TRACE(c.what);
         if (c.missingExecutable) {
             // Where COM looks, whichever hive the registration went to.
-            const std::wstring key = std::wstring(L"CLSID\\") + standin::kClsid + L"\\LocalServer32";
-            SetString(key.c_str(), nullptr, L"\"C:\\no such folder\\EXCEL.EXE\"", HKEY_CLASSES_ROOT);
+            const std::wstring key =
+                std::wstring(L"CLSID\\") + standin::kClsid + L"\\LocalServer32";
+            SetString(key.c_str(), nullptr, L"\"C:\\no such folder\\EXCEL.EXE\"",
+                      HKEY_CLASSES_ROOT);
         } else {
             ASSERT_EQ(Server(L"/regserver"), 0u);
             SetNumber(standin::kSettingsKey, standin::kFailStartValue, 1);
@@ -146,7 +154,7 @@ TEST_F(UninstallRun, WhenExcelCannotStartReportsItAndExitsWithOne)
         EXPECT_EQ(run.exitCode, 1u);
         EXPECT_EQ(run.output, "");
         EXPECT_EQ(run.boxes, (std::vector<std::string>{"Error: Excel not registered properly",
-                                                      "Error: Fail to init excel"}));
+                                                       "Error: Fail to init excel"}));
         EXPECT_EQ(StoredInstalled(m_addIn), true);
         EXPECT_TRUE(ServerGone());
     }
@@ -180,9 +188,13 @@ TEST_F(UninstallRun, AFailedCallSkipsOnlyWhatNeedsItsObject)
         std::vector<const char*> absent;    // log lines that must not appear
     };
     const Case cases[] = {
-        {L"Application.Workbooks", 0x80020009, {"Workbooks", "Add"},
+        {L"Application.Workbooks",
+         0x80020009,
+         {"Workbooks", "Add"},
          {"invoke Workbooks.Add method lcid=0800 args=[] named=[]", "release Workbook"}},
-        {L"Application.AddIns", 0x80020009, {"AddIns"},
+        {L"Application.AddIns",
+         0x80020009,
+         {"AddIns"},
          {"names AddIns.Add lcid=0400", "release AddIns", "names AddIn.Installed lcid=0400"}},
         {L"AddIn.Installed", 0x80020005, {"Installed"}, {}},
     };
@@ -199,7 +211,8 @@ TEST_F(UninstallRun, AFailedCallSkipsOnlyWhatNeedsItsObject)
         const std::vector<std::string> failures = AutoWrapBoxes(run.boxes);
         ASSERT_EQ(failures.size(), c.boxNames.size());
         for (size_t i = 0; i < failures.size(); ++i) {
-            EXPECT_TRUE(IsInvokeFailureBox(failures[i], c.boxNames[i], "8002000[59]")) << failures[i];
+            EXPECT_TRUE(IsInvokeFailureBox(failures[i], c.boxNames[i], "8002000[59]"))
+                << failures[i];
         }
         const auto log = CallLog();
         for (const char* line : c.absent) {
@@ -237,8 +250,9 @@ TEST_F(UninstallRun, AMissingMemberEndsTheRunWithTwo)
 
     EXPECT_EQ(run.exitCode, 2u);
     EXPECT_EQ(run.output, ProgressLine());
-    EXPECT_EQ(run.boxes, std::vector<std::string>{
-                             "AutoWrap(): IDispatch::GetIDsOfNames(\"Installed\") failed w/err 0x80020006"});
+    EXPECT_EQ(run.boxes,
+              std::vector<std::string>{
+                  "AutoWrap(): IDispatch::GetIDsOfNames(\"Installed\") failed w/err 0x80020006"});
     EXPECT_EQ(StoredInstalled(m_addIn), true);
     const auto log = CallLog();
     ASSERT_FALSE(log.empty());
@@ -253,7 +267,8 @@ TEST_F(UninstallRun, ACallThatGivesBackNoObject)
         const char* lastLine;
     };
     const Case cases[] = {
-        {L"Application.Workbooks", true, "invoke Application.Workbooks get lcid=0800 args=[] named=[]"},
+        {L"Application.Workbooks", true,
+         "invoke Application.Workbooks get lcid=0800 args=[] named=[]"},
         {L"AddIns.Add", true, nullptr},
         // Nothing calls the new workbook, so the run needs no object from it.
         {L"Workbooks.Add", false, "exit"},
@@ -271,7 +286,8 @@ TEST_F(UninstallRun, ACallThatGivesBackNoObject)
         EXPECT_EQ(log.back(), c.lastLine != nullptr ? c.lastLine : AddInvocation(m_addIn));
         if (c.fatal) {
             EXPECT_EQ(run.exitCode, 2u);
-            EXPECT_EQ(run.boxes, std::vector<std::string>{"Error: NULL IDispatch passed to AutoWrap()"});
+            EXPECT_EQ(run.boxes,
+                      std::vector<std::string>{"Error: NULL IDispatch passed to AutoWrap()"});
             EXPECT_EQ(StoredInstalled(m_addIn), true);
         } else {
             EXPECT_EQ(run.exitCode, 0u);
@@ -296,8 +312,9 @@ TEST_F(UninstallRun, ExcelDyingMidRunIsReportedWithoutHanging)
     ASSERT_EQ(failures.size(), 2u) << run.boxes.size();
     EXPECT_TRUE(IsInvokeFailureBox(failures[0], "Add", "8[0-9a-f]{7}")) << failures[0];
     // Excel is gone, so even the lookup of "Quit" fails, which ends the run.
-    EXPECT_TRUE(std::regex_match(failures[1], std::regex("AutoWrap\\(\\): IDispatch::GetIDsOfNames"
-                                                         "\\(\"Quit\"\\) failed w/err 0x8[0-9a-f]{7}")))
+    EXPECT_TRUE(
+        std::regex_match(failures[1], std::regex("AutoWrap\\(\\): IDispatch::GetIDsOfNames"
+                                                 "\\(\"Quit\"\\) failed w/err 0x8[0-9a-f]{7}")))
         << failures[1];
     EXPECT_EQ(CallLog().back(), "die AddIns.Add");
     EXPECT_TRUE(ServerGone());

@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr char kRunningBox[] =
-    "uninstall-addin: Excel is running. Close every Excel window, then choose Retry, or choose Cancel to "
-    "stop without changing anything.";
+constexpr char kRunningBox[] = "uninstall-addin: Excel is running. Close every Excel window, then "
+                               "choose Retry, or choose Cancel to "
+                               "stop without changing anything.";
 
 // The stand-in pretending to be the user's own Excel: a main window, and on
 // closing the add-in states it found at its start written back.
@@ -21,12 +21,13 @@ class PretendExcel {
 public:
     PretendExcel()
     {
-        std::wstring line = QuoteArgument(ExecutableFolder() + kServerExe) + L" /pretend-running 120";
+        std::wstring line =
+            QuoteArgument(ExecutableFolder() + kServerExe) + L" /pretend-running 120";
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process)) {
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
             ADD_FAILURE() << "can't start the pretend Excel";
             return;
         }
@@ -75,7 +76,8 @@ TEST_F(UninstallRun, QuietRunsRefuseAtOnceWhileExcelIsOpen)
     const std::wstring runLog = InWorkFolder(L"run.log");
     DeleteFileW(runLog.c_str());
 
-    const RunResult run = Uninstall(L"/quiet /log:" + QuoteArgument(runLog) + L" " + QuoteArgument(m_addIn));
+    const RunResult run =
+        Uninstall(L"/quiet /log:" + QuoteArgument(runLog) + L" " + QuoteArgument(m_addIn));
 
     EXPECT_EQ(run.exitCode, 5u);
     EXPECT_EQ(run.output, "");
@@ -85,15 +87,18 @@ TEST_F(UninstallRun, QuietRunsRefuseAtOnceWhileExcelIsOpen)
     EXPECT_EQ(StoredInstalled(m_addIn), true);
     const std::vector<std::string> log = Lines(ReadFileBytes(runLog));
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_NE(log[1].find("error: Excel is running: close it and run this again"), std::string::npos);
-    EXPECT_NE(log[2].find("end: exit status 5: Excel was running; nothing was changed"), std::string::npos);
+    EXPECT_NE(log[1].find("error: Excel is running: close it and run this again"),
+              std::string::npos);
+    EXPECT_NE(log[2].find("end: exit status 5: Excel was running; nothing was changed"),
+              std::string::npos);
 }
 
 TEST_F(UninstallRun, AsksToCloseExcelAndCancelChangesNothing)
 {
     PretendExcel excel;
 
-    const RunResult run = Uninstall(QuoteArgument(m_addIn), [](const RecordedBox&) { return IDCANCEL; });
+    const RunResult run =
+        Uninstall(QuoteArgument(m_addIn), [](const RecordedBox&) { return IDCANCEL; });
 
     EXPECT_EQ(run.exitCode, 5u);
     EXPECT_EQ(run.output, "");

@@ -27,8 +27,7 @@ bool ReadAt(const std::string& image, size_t offset, T* value)
 size_t FileOffset(const std::vector<IMAGE_SECTION_HEADER>& sections, DWORD rva)
 {
     for (const IMAGE_SECTION_HEADER& section : sections) {
-        if (rva >= section.VirtualAddress &&
-            rva < section.VirtualAddress + section.SizeOfRawData) {
+        if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.SizeOfRawData) {
             return rva - section.VirtualAddress + section.PointerToRawData;
         }
     }
@@ -48,8 +47,8 @@ std::vector<std::string> ImportedDlls(const std::string& image)
     }
 
     std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
-    const size_t sectionTable =
-        dos.e_lfanew + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+    const size_t sectionTable = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
+                                nt.FileHeader.SizeOfOptionalHeader;
     for (size_t i = 0; i < sections.size(); ++i) {
         if (!ReadAt(image, sectionTable + i * sizeof(IMAGE_SECTION_HEADER), &sections[i])) {
             ADD_FAILURE() << "truncated section table";

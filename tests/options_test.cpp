@@ -18,7 +18,7 @@ struct Want {
 };
 
 Want Expect(std::string path, bool quiet = false, bool force = false, std::string log = "",
-          unsigned timeout = kDefaultTimeoutSeconds)
+            unsigned timeout = kDefaultTimeoutSeconds)
 {
     return {std::move(path), quiet, force, std::move(log), timeout};
 }
@@ -92,22 +92,31 @@ TEST(Options, ReportsEachKindOfUsageError)
         {{"/quietly", "a.xlam"}, "Unknown switch \"/quietly\""},
         {{"/quiet:yes", "a.xlam"}, "The switch \"/quiet:yes\" takes no value"},
         {{"/force:", "a.xlam"}, "The switch \"/force:\" takes no value"},
-        {{"/log", "a.xlam"}, "The switch \"/log\" needs a file name, as in /log:C:\\Temp\\uninstall-addin.log"},
-        {{"/log:", "a.xlam"}, "The switch \"/log:\" needs a file name, as in /log:C:\\Temp\\uninstall-addin.log"},
+        {{"/log", "a.xlam"},
+         "The switch \"/log\" needs a file name, as in /log:C:\\Temp\\uninstall-addin.log"},
+        {{"/log:", "a.xlam"},
+         "The switch \"/log:\" needs a file name, as in /log:C:\\Temp\\uninstall-addin.log"},
         {{"/timeout", "a.xlam"},
-         "The switch \"/timeout\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+         "The switch \"/timeout\" needs a whole number of seconds from 0 to 86400, as in "
+         "/timeout:30"},
         {{"/timeout:soon", "a.xlam"},
-         "The switch \"/timeout:soon\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+         "The switch \"/timeout:soon\" needs a whole number of seconds from 0 to 86400, as in "
+         "/timeout:30"},
         {{"/timeout:-1", "a.xlam"},
-         "The switch \"/timeout:-1\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+         "The switch \"/timeout:-1\" needs a whole number of seconds from 0 to 86400, as in "
+         "/timeout:30"},
         {{"/timeout:+5", "a.xlam"},
-         "The switch \"/timeout:+5\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+         "The switch \"/timeout:+5\" needs a whole number of seconds from 0 to 86400, as in "
+         "/timeout:30"},
         {{"/timeout:1.5", "a.xlam"},
-         "The switch \"/timeout:1.5\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+         "The switch \"/timeout:1.5\" needs a whole number of seconds from 0 to 86400, as in "
+         "/timeout:30"},
         {{"/timeout:86401", "a.xlam"},
-         "The switch \"/timeout:86401\" needs a whole number of seconds from 0 to 86400, as in /timeout:30"},
+         "The switch \"/timeout:86401\" needs a whole number of seconds from 0 to 86400, as in "
+         "/timeout:30"},
         {{"/timeout:99999999999999999999", "a.xlam"},
-         "The switch \"/timeout:99999999999999999999\" needs a whole number of seconds from 0 to 86400, as in "
+         "The switch \"/timeout:99999999999999999999\" needs a whole number of seconds from 0 to "
+         "86400, as in "
          "/timeout:30"},
         // The first problem is the one reported, but /quiet counts wherever
         // it stands among the switches.

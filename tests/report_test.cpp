@@ -13,7 +13,8 @@ TEST(Report, AskToRetryIsAWarningWithRetryAndCancel)
 {
     for (int answer : {IDRETRY, IDCANCEL}) {
         BoxRecorder boxes([answer](const RecordedBox&) { return answer; });
-        const bool retry = AskToRetry("Close it, then choose Retry.", "uninstall-addin", "close it");
+        const bool retry =
+            AskToRetry("Close it, then choose Retry.", "uninstall-addin", "close it");
 
         EXPECT_EQ(retry, answer == IDRETRY);
         const std::vector<RecordedBox> seen = boxes.Boxes();
@@ -50,13 +51,17 @@ TEST(Report, AUsageErrorIsOneReport)
         const std::vector<RecordedBox> seen = boxes.Boxes();
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].caption, "Error");
-        EXPECT_EQ(seen[0].text.rfind("Unknown switch \"/x\".\n\nUsage: uninstall-addin.exe ", 0), 0u) << seen[0].text;
+        EXPECT_EQ(seen[0].text.rfind("Unknown switch \"/x\".\n\nUsage: uninstall-addin.exe ", 0),
+                  0u)
+            << seen[0].text;
         EXPECT_TRUE(seen[0].okOnly);
         EXPECT_TRUE(seen[0].errorIcon);
     }
     QuietCapture quiet;
     ReportUsageError("Unknown switch \"/x\"");
-    EXPECT_EQ(quiet.Text(), "uninstall-addin: Unknown switch \"/x\"; \"uninstall-addin.exe /?\" shows the usage\r\n");
+    EXPECT_EQ(
+        quiet.Text(),
+        "uninstall-addin: Unknown switch \"/x\"; \"uninstall-addin.exe /?\" shows the usage\r\n");
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ constexpr DWORD kTimeoutMs = 10000;
 
 void SetNumber(const wchar_t* key, const wchar_t* name, DWORD value)
 {
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof value), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof value),
+              ERROR_SUCCESS);
 }
 
 void SetText(const wchar_t* name, const std::wstring& text)
@@ -33,7 +34,8 @@ DWORD StoredState(const wchar_t* path)
 {
     DWORD value = 99;
     DWORD size = sizeof value;
-    RegGetValueW(HKEY_CURRENT_USER, standin::kAddInStateKey, path, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    RegGetValueW(HKEY_CURRENT_USER, standin::kAddInStateKey, path, RRF_RT_REG_DWORD, nullptr,
+                 &value, &size);
     return value;
 }
 
@@ -100,13 +102,20 @@ TEST_F(StandIn, ABusyServerTurnsAwayTheFirstCallsThenServesAsUsual)
     };
     const Case cases[] = {
         // A call turned away never reaches the object, so the Invoke needs no real DISPID.
-        {standin::kRejectCallsValue, 3,
-         {{Step::Names, RPC_E_CALL_REJECTED}, {Step::Names, RPC_E_CALL_REJECTED},
-          {Step::Invoke, RPC_E_CALL_REJECTED}, {Step::Names, S_OK}, {Step::Invoke, S_OK}},
+        {standin::kRejectCallsValue,
+         3,
+         {{Step::Names, RPC_E_CALL_REJECTED},
+          {Step::Names, RPC_E_CALL_REJECTED},
+          {Step::Invoke, RPC_E_CALL_REJECTED},
+          {Step::Names, S_OK},
+          {Step::Invoke, S_OK}},
          {"busy IDispatch.GetIDsOfNames", "busy IDispatch.GetIDsOfNames", "busy IDispatch.Invoke"}},
-        {standin::kRetryLaterInvokesValue, 2,
-         {{Step::Names, S_OK}, {Step::Invoke, RPC_E_SERVERCALL_RETRYLATER},
-          {Step::Invoke, RPC_E_SERVERCALL_RETRYLATER}, {Step::Invoke, S_OK}},
+        {standin::kRetryLaterInvokesValue,
+         2,
+         {{Step::Names, S_OK},
+          {Step::Invoke, RPC_E_SERVERCALL_RETRYLATER},
+          {Step::Invoke, RPC_E_SERVERCALL_RETRYLATER},
+          {Step::Invoke, S_OK}},
          {"busy invoke Application.Workbooks", "busy invoke Application.Workbooks"}},
     };
     const std::vector<std::string> normalRun = {
@@ -133,8 +142,8 @@ TEST_F(StandIn, ABusyServerTurnsAwayTheFirstCallsThenServesAsUsual)
             VARIANT workbooks;
             VariantInit(&workbooks);
             const HRESULT hr = c.steps[i].first == Step::Names
-                ? IdOf(application, L"Workbooks", &id)
-                : Call(application, id, DISPATCH_PROPERTYGET, &workbooks);
+                                   ? IdOf(application, L"Workbooks", &id)
+                                   : Call(application, id, DISPATCH_PROPERTYGET, &workbooks);
             VariantClear(&workbooks);
             EXPECT_EQ(hr, c.steps[i].second) << "step " << i;
         }
@@ -166,8 +175,11 @@ TEST_F(StandIn, AStuckServerKeepsItsClientWaiting)
         std::vector<std::string> logTail;
     };
     const Case cases[] = {
-        {"hangs in a call", standin::kHangInValue, L"Application.Workbooks",
-         {"invoke Application.Workbooks get lcid=0800 args=[] named=[]", "hang Application.Workbooks"}},
+        {"hangs in a call",
+         standin::kHangInValue,
+         L"Application.Workbooks",
+         {"invoke Application.Workbooks get lcid=0800 args=[] named=[]",
+          "hang Application.Workbooks"}},
         {"never registers", standin::kNeverRegisterValue, nullptr, {"start"}},
     };
     for (const Case& c : cases) {
@@ -184,7 +196,8 @@ TEST_F(StandIn, AStuckServerKeepsItsClientWaiting)
         ASSERT_NE(client, nullptr);
         const DWORD start = GetTickCount();
         std::vector<std::string> log = CallLog();
-        while ((log.empty() || log.back() != c.logTail.back()) && GetTickCount() - start < kTimeoutMs) {
+        while ((log.empty() || log.back() != c.logTail.back()) &&
+               GetTickCount() - start < kTimeoutMs) {
             Sleep(50);
             log = CallLog();
         }
@@ -211,7 +224,8 @@ TEST_F(StandIn, PretendingToRunPutsBackTheStatesItFoundWhenItEnds)
         SetNumber(standin::kAddInStateKey, L"C:\\Installed.xlam", 1);
         SetNumber(standin::kAddInStateKey, L"C:\\Removed.xlam", 0);
 
-        HANDLE excel = StartProcess(QuoteArgument(InFolder(kServerExe)) + L" /pretend-running " + c.seconds);
+        HANDLE excel =
+            StartProcess(QuoteArgument(InFolder(kServerExe)) + L" /pretend-running " + c.seconds);
         ASSERT_NE(excel, nullptr);
         HWND window = FindWindowW(L"XLMAIN", nullptr);
         const DWORD start = GetTickCount();

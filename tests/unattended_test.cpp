@@ -14,7 +14,8 @@
 
 namespace {
 
-const std::string kStamp = "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}[+-][0-9]{2}:[0-9]{2} ";
+const std::string kStamp =
+    "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}[+-][0-9]{2}:[0-9]{2} ";
 
 std::string Escaped(const std::string& text)
 {
@@ -57,42 +58,63 @@ TEST_F(UnattendedRun, QuietRunsReportOnStandardErrorInsteadOfBoxes)
     const std::string dispid = "\"=[0-9a-f]{8}\\) failed w/err 0x";
     const Case cases[] = {
         {"not registered", [&] { ASSERT_EQ(Server(L"/unregserver"), 0u); }, m_addIn, 1, false,
-         "uninstall-addin: CLSIDFromProgID\\(\\) failed\r\nuninstall-addin: Fail to init excel\r\n"},
-        {"can't start", [&] { SetNumber(standin::kSettingsKey, standin::kFailStartValue, 1); }, m_addIn, 1,
-         false, "uninstall-addin: Excel not registered properly\r\nuninstall-addin: Fail to init excel\r\n"},
+         "uninstall-addin: CLSIDFromProgID\\(\\) failed\r\nuninstall-addin: Fail to init "
+         "excel\r\n"},
+        {"can't start", [&] { SetNumber(standin::kSettingsKey, standin::kFailStartValue, 1); },
+         m_addIn, 1, false,
+         "uninstall-addin: Excel not registered properly\r\nuninstall-addin: Fail to init "
+         "excel\r\n"},
         {"path rejected", [] {}, InWorkFolder(L"Missing.xlam"), 2, true,
          invoke + "Add" + dispid +
-             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class failed\\)\r\n"},
+             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class "
+             "failed\\)\r\n"},
         {"workbooks refused",
-         [&] { SetString(standin::kSettingsKey, standin::kFailCallValue, L"Application.Workbooks");
-               SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80020009); },
+         [&] {
+             SetString(standin::kSettingsKey, standin::kFailCallValue, L"Application.Workbooks");
+             SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80020009);
+         },
          m_addIn, 2, true,
          invoke + "Workbooks" + dispid +
-             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Unable to get the Workbooks property of the "
-             "Application class\\)\r\n" + invoke + "Add" + dispid +
-             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class failed\\)\r\n"},
+             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Unable to get the Workbooks property "
+             "of the "
+             "Application class\\)\r\n" +
+             invoke + "Add" + dispid +
+             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class "
+             "failed\\)\r\n"},
         {"type mismatch",
-         [&] { SetString(standin::kSettingsKey, standin::kFailCallValue, L"AddIn.Installed");
-               SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80020005); },
-         m_addIn, 2, true, invoke + "Installed" + dispid + "80020005 \\(DISP_E_TYPEMISMATCH\\)\r\n"},
+         [&] {
+             SetString(standin::kSettingsKey, standin::kFailCallValue, L"AddIn.Installed");
+             SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80020005);
+         },
+         m_addIn, 2, true,
+         invoke + "Installed" + dispid + "80020005 \\(DISP_E_TYPEMISMATCH\\)\r\n"},
         {"unnamed code",
-         [&] { SetString(standin::kSettingsKey, standin::kFailCallValue, L"Application.Quit");
-               SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80004005); },
+         [&] {
+             SetString(standin::kSettingsKey, standin::kFailCallValue, L"Application.Quit");
+             SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80004005);
+         },
          m_addIn, 2, true, invoke + "Quit" + dispid + "80004005\r\n"},
         {"missing member",
-         [&] { SetString(standin::kSettingsKey, standin::kMissingMemberValue, L"AddIn.Installed"); }, m_addIn,
-         2, true, "uninstall-addin: IDispatch::GetIDsOfNames\\(\"Installed\"\\) failed w/err 0x80020006\r\n"},
-        {"no object", [&] { SetString(standin::kSettingsKey, standin::kNoObjectValue, L"AddIns.Add"); },
-         m_addIn, 2, true, "uninstall-addin: NULL IDispatch passed to AutoWrap\\(\\)\r\n"},
+         [&] {
+             SetString(standin::kSettingsKey, standin::kMissingMemberValue, L"AddIn.Installed");
+         },
+         m_addIn, 2, true,
+         "uninstall-addin: IDispatch::GetIDsOfNames\\(\"Installed\"\\) failed w/err "
+         "0x80020006\r\n"},
+        {"no object",
+         [&] { SetString(standin::kSettingsKey, standin::kNoObjectValue, L"AddIns.Add"); }, m_addIn,
+         2, true, "uninstall-addin: NULL IDispatch passed to AutoWrap\\(\\)\r\n"},
         {"no path", [] {}, L"", 3, false,
-         "uninstall-addin: No add-in file was given; \"uninstall-addin\\.exe /\\?\" shows the usage\r\n"},
+         "uninstall-addin: No add-in file was given; \"uninstall-addin\\.exe /\\?\" shows the "
+         "usage\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
         c.arrange();
 
-        const RunResult run = Uninstall(L"/quiet" + (c.path.empty() ? L"" : L" " + QuoteArgument(c.path)));
+        const RunResult run =
+            Uninstall(L"/quiet" + (c.path.empty() ? L"" : L" " + QuoteArgument(c.path)));
 
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(run.exitCode, c.exitCode);
@@ -114,7 +136,8 @@ TEST_F(UnattendedRun, LogsEachRunOnLinesOfItsOwnAfterTheLast)
     const std::vector<std::string> log = RunLog();
     // The command line's quotes are gone by the time the program sees it.
     const std::string logSwitch = "/log:" + ToUtf8(m_runLog);
-    const std::string start = "start: uninstall-addin " + std::string(kProgramVersion) + "; add-in ";
+    const std::string start =
+        "start: uninstall-addin " + std::string(kProgramVersion) + "; add-in ";
     const std::vector<std::string> expected = {
         start + Quoted(m_addIn) + "; switches: " + logSwitch,
         "end: exit status 0: the add-in is uninstalled",
@@ -143,9 +166,8 @@ TEST_F(UnattendedRun, ALogThatCannotBeOpenedIsAUsageErrorAndStartsNothing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const RunResult run =
-            Uninstall(std::wstring(c.quiet ? L"/q " : L"") + L"/log:" + QuoteArgument(c.log) + L" " +
-                      QuoteArgument(m_addIn));
+        const RunResult run = Uninstall(std::wstring(c.quiet ? L"/q " : L"") + L"/log:" +
+                                        QuoteArgument(c.log) + L" " + QuoteArgument(m_addIn));
 
         EXPECT_EQ(run.exitCode, 3u);
         EXPECT_EQ(run.output, "");
@@ -174,12 +196,15 @@ TEST_F(UnattendedRun, HelpShowsTheUsageAndStartsNothing)
         EXPECT_TRUE(run.boxes.empty());
         EXPECT_EQ(run.errors, "");
         for (const std::string& part :
-             {"uninstall-addin " + std::string(kProgramVersion), std::string("Usage: uninstall-addin.exe [switches] <add-in file>\r\n"),
-              std::string("/quiet, /q"), std::string("/log:<file>"), std::string("/timeout:<seconds>"), std::string("/force"),
-              std::string("/?, /h, /help"), std::string("--"), std::string("  0  the add-in is uninstalled"),
+             {"uninstall-addin " + std::string(kProgramVersion),
+              std::string("Usage: uninstall-addin.exe [switches] <add-in file>\r\n"),
+              std::string("/quiet, /q"), std::string("/log:<file>"),
+              std::string("/timeout:<seconds>"), std::string("/force"),
+              std::string("/?, /h, /help"), std::string("--"),
+              std::string("  0  the add-in is uninstalled"),
               std::string("  1  Excel could not be started"),
-              std::string("  2  Excel started but the add-in was not uninstalled"), std::string("  3  usage error"),
-              std::string("  4  Excel did not answer in time"),
+              std::string("  2  Excel started but the add-in was not uninstalled"),
+              std::string("  3  usage error"), std::string("  4  Excel did not answer in time"),
               std::string("  5  Excel was running; nothing was changed")}) {
             EXPECT_NE(run.output.find(part), std::string::npos) << part;
         }
@@ -210,12 +235,14 @@ TEST_F(UnattendedRun, ABadCommandLineIsOneUsageReportAndStartsNothing)
         EXPECT_EQ(run.output, "");
         if (c.quiet) {
             EXPECT_TRUE(run.boxes.empty());
-            EXPECT_EQ(run.errors.rfind(std::string("uninstall-addin: ") + c.problem, 0), 0u) << run.errors;
+            EXPECT_EQ(run.errors.rfind(std::string("uninstall-addin: ") + c.problem, 0), 0u)
+                << run.errors;
             EXPECT_EQ(Lines(run.errors).size(), 1u);
         } else {
             EXPECT_EQ(run.errors, "");
             ASSERT_EQ(run.boxes.size(), 1u);
-            EXPECT_EQ(run.boxes[0].rfind(std::string("Error: ") + c.problem, 0), 0u) << run.boxes[0];
+            EXPECT_EQ(run.boxes[0].rfind(std::string("Error: ") + c.problem, 0), 0u)
+                << run.boxes[0];
         }
         EXPECT_TRUE(CallLog().empty());
     }
@@ -227,7 +254,8 @@ TEST_F(UnattendedRun, PathsThatLookLikeSwitchesStillPass)
     // path that starts with "/" as a Unix path, so the stand-in doesn't);
     // what counts is that the program passed it on as the path.
     const std::wstring slashed = L"/uninstall-addin-tests/Sample.xlam";
-    for (const std::wstring& arguments : {L"/q " + slashed, L"/q -- " + slashed, std::wstring(L"-- -q")}) {
+    for (const std::wstring& arguments :
+         {L"/q " + slashed, L"/q -- " + slashed, std::wstring(L"-- -q")}) {
         SCOPED_TRACE(ToUtf8(arguments));
         const std::wstring path = arguments.substr(arguments.find_last_of(L' ') + 1);
         SetUp();
@@ -255,8 +283,8 @@ TEST_F(UnattendedRun, ABusyExcelIsWaitedFor)
     };
     const Case cases[] = {
         {"calls rejected", standin::kRejectCallsValue, "0x80010001 (RPC_E_CALL_REJECTED)", L""},
-        {"invokes to retry later", standin::kRetryLaterInvokesValue, "0x8001010a (RPC_E_SERVERCALL_RETRYLATER)",
-         L"/timeout:0 "},
+        {"invokes to retry later", standin::kRetryLaterInvokesValue,
+         "0x8001010a (RPC_E_SERVERCALL_RETRYLATER)", L"/timeout:0 "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -298,7 +326,8 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         bool progress;
     };
     const Case cases[] = {
-        {"hung in Installed", L"AddIn.Installed", true, 2, "Excel did not answer \"Installed\" within 2 s", true},
+        {"hung in Installed", L"AddIn.Installed", true, 2,
+         "Excel did not answer \"Installed\" within 2 s", true},
         {"never started", nullptr, true, 2, "Excel did not start within 2 s", false},
         // Longer than Wine's own wait of about a second while Excel starts.
         {"hung in Workbooks, boxes", L"Application.Workbooks", false, 2,
@@ -336,7 +365,9 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         const std::vector<std::string> log = LastLines(RunLog(), 2);
         ASSERT_EQ(log.size(), 2u);
         EXPECT_NE(log[0].find(std::string("error: ") + c.report), std::string::npos) << log[0];
-        EXPECT_NE(log[1].find("end: exit status 4: Excel did not answer in time"), std::string::npos) << log[1];
+        EXPECT_NE(log[1].find("end: exit status 4: Excel did not answer in time"),
+                  std::string::npos)
+            << log[1];
         TearDown();
     }
 }

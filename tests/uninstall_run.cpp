@@ -60,10 +60,12 @@ std::vector<std::string> Lines(const std::string& text)
 
 std::vector<std::string> LastLines(const std::vector<std::string>& lines, size_t count)
 {
-    return count >= lines.size() ? lines : std::vector<std::string>(lines.end() - count, lines.end());
+    return count >= lines.size() ? lines
+                                 : std::vector<std::string>(lines.end() - count, lines.end());
 }
 
-std::vector<std::string> Joined(std::vector<std::string> lines, const std::vector<std::string>& more)
+std::vector<std::string> Joined(std::vector<std::string> lines,
+                                const std::vector<std::string>& more)
 {
     lines.insert(lines.end(), more.begin(), more.end());
     return lines;
@@ -103,22 +105,24 @@ std::vector<std::string> QuitAndReleaseLines()
 
 std::vector<std::string> UninstallConversation(const std::wstring& path)
 {
-    return Joined({
-        "start",
-        "create Application",
-        "names Application.Workbooks lcid=0400",
-        "invoke Application.Workbooks get lcid=0800 args=[] named=[]",
-        "names Workbooks.Add lcid=0400",
-        "invoke Workbooks.Add method lcid=0800 args=[] named=[]",
-        "names Application.AddIns lcid=0400",
-        "invoke Application.AddIns get lcid=0800 args=[] named=[]",
-        "names AddIns.Add lcid=0400",
-        AddInvocation(path),
-        "names AddIn.Installed lcid=0400",
-        "invoke AddIn.Installed put lcid=0800 args=[BOOL:0] named=[-3]",
-        "release AddIn",
-        "release AddIns",
-    }, Joined(QuitAndReleaseLines(), {"exit"}));
+    return Joined(
+        {
+            "start",
+            "create Application",
+            "names Application.Workbooks lcid=0400",
+            "invoke Application.Workbooks get lcid=0800 args=[] named=[]",
+            "names Workbooks.Add lcid=0400",
+            "invoke Workbooks.Add method lcid=0800 args=[] named=[]",
+            "names Application.AddIns lcid=0400",
+            "invoke Application.AddIns get lcid=0800 args=[] named=[]",
+            "names AddIns.Add lcid=0400",
+            AddInvocation(path),
+            "names AddIn.Installed lcid=0400",
+            "invoke AddIn.Installed put lcid=0800 args=[BOOL:0] named=[-3]",
+            "release AddIn",
+            "release AddIns",
+        },
+        Joined(QuitAndReleaseLines(), {"exit"}));
 }
 
 std::vector<std::string> AutoWrapBoxes(const std::vector<std::string>& boxes)

@@ -20,8 +20,8 @@ struct RunResult {
     DWORD exitCode = 0;
     bool timedOut = false;
     ULONGLONG elapsedMs = 0;
-    std::string output;  // standard output
-    std::string errors;  // standard error
+    std::string output;              // standard output
+    std::string errors;              // standard error
     std::vector<std::string> boxes;  // "<caption>: <text>" each
     std::vector<RecordedBox> boxDetails;
 };
@@ -37,7 +37,8 @@ std::optional<bool> StoredInstalled(const std::wstring& path);
 
 std::vector<std::string> Lines(const std::string& text);
 std::vector<std::string> LastLines(const std::vector<std::string>& lines, size_t count);
-std::vector<std::string> Joined(std::vector<std::string> lines, const std::vector<std::string>& more);
+std::vector<std::string> Joined(std::vector<std::string> lines,
+                                const std::vector<std::string>& more);
 // lines without those that start with prefix.
 std::vector<std::string> Without(const std::vector<std::string>& lines, const std::string& prefix);
 size_t CountStartingWith(const std::vector<std::string>& lines, const std::string& prefix);

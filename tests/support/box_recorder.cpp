@@ -70,13 +70,11 @@ int DefaultAnswer(HWND box)
 
 BoxRecorder::BoxRecorder(bool echoToStderr)
     : m_echoToStderr(echoToStderr), m_thread(&BoxRecorder::Watch, this)
-{
-}
+{}
 
 BoxRecorder::BoxRecorder(BoxAnswer answer)
     : m_answer(std::move(answer)), m_thread(&BoxRecorder::Watch, this)
-{
-}
+{}
 
 BoxRecorder::~BoxRecorder()
 {

@@ -70,10 +70,7 @@ public:
         *count = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override
-    {
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
 
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT nameCount,
                                             LCID locale, DISPID* ids) override
@@ -91,8 +88,8 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
-                                     DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* excepInfo, UINT* argErr) override
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo,
+                                     UINT* argErr) override
     {
         Invocation call;
         call.dispatchId = id;
@@ -156,7 +153,8 @@ private:
             deferredDescription() = exceptionDescription;
             info.pfnDeferredFillIn = &FakeDispatch::FillInLater;
         } else {
-            info.bstrDescription = exceptionDescription ? SysAllocString(exceptionDescription) : nullptr;
+            info.bstrDescription =
+                exceptionDescription ? SysAllocString(exceptionDescription) : nullptr;
         }
     }
 

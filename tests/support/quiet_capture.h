@@ -15,8 +15,9 @@ public:
     {
         GetTempPathW(MAX_PATH, m_path);
         lstrcatW(m_path, L"uninstall-addin-stderr.txt");
-        m_file = CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        m_file =
+            CreateFileW(m_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
         m_saved = GetStdHandle(STD_ERROR_HANDLE);
         SetStdHandle(STD_ERROR_HANDLE, m_file);
         SetQuietReports(true);
