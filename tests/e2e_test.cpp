@@ -201,8 +201,7 @@ TEST_F(UninstallRun, AFailedCallSkipsOnlyWhatNeedsItsObject)
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.member));
         SetUp();
-        SetString(standin::kSettingsKey, standin::kFailCallValue, c.member);
-        SetNumber(standin::kSettingsKey, standin::kFailHResultValue, c.code);
+        FailCall(c.member, c.code);
 
         const RunResult run = UninstallSample();
 
@@ -228,8 +227,7 @@ TEST_F(UninstallRun, AFailedCallSkipsOnlyWhatNeedsItsObject)
 
 TEST_F(UninstallRun, QuitFailingWithAnUnnamedCodeShowsOneBoxAndStillReleases)
 {
-    SetString(standin::kSettingsKey, standin::kFailCallValue, L"Application.Quit");
-    SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80004005);
+    FailCall(L"Application.Quit", 0x80004005);
 
     const RunResult run = UninstallSample();
 

@@ -23,6 +23,16 @@ Want Expect(std::string path, bool quiet = false, bool force = false, std::strin
     return {std::move(path), quiet, force, std::move(log), timeout};
 }
 
+// "[a][b]": each argument, its blanks and emptiness visible.
+std::string Shown(const Args& args)
+{
+    std::string shown;
+    for (const std::string& arg : args) {
+        shown += "[" + arg + "]";
+    }
+    return shown;
+}
+
 TEST(Options, TurnsCommandLinesIntoSettings)
 {
     struct Case {
@@ -59,11 +69,7 @@ TEST(Options, TurnsCommandLinesIntoSettings)
         {{"--", "--"}, Expect("--")},
     };
     for (const Case& c : cases) {
-        std::string line;
-        for (const std::string& arg : c.args) {
-            line += "[" + arg + "]";
-        }
-        SCOPED_TRACE(line);
+        SCOPED_TRACE(Shown(c.args));
         const Options options = ParseCommandLine(c.args);
         EXPECT_EQ(options.error, "");
         EXPECT_FALSE(options.help);
@@ -124,11 +130,7 @@ TEST(Options, ReportsEachKindOfUsageError)
         {{"/bogus", "-q"}, "Unknown switch \"/bogus\"", true},
     };
     for (const Case& c : cases) {
-        std::string line;
-        for (const std::string& arg : c.args) {
-            line += "[" + arg + "]";
-        }
-        SCOPED_TRACE(line);
+        SCOPED_TRACE(Shown(c.args));
         const Options options = ParseCommandLine(c.args);
         EXPECT_EQ(options.error, c.error);
         EXPECT_EQ(options.quiet, c.quiet);
@@ -141,7 +143,7 @@ TEST(Options, HelpWinsOverEverythingElse)
     for (const Args& args : {Args{"/?"}, Args{"-h"}, Args{"--HELP"}, Args{"/q", "/help", "a.xlam"},
                              Args{"/bogus", "/?"}, Args{"/?", "/timeout:soon"}}) {
         const Options options = ParseCommandLine(args);
-        EXPECT_TRUE(options.help) << args[0];
+        EXPECT_TRUE(options.help) << Shown(args);
     }
     // After the path, or after "--", it is no switch at all.
     EXPECT_FALSE(ParseCommandLine({"a.xlam", "/?"}).help);

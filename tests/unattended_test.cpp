@@ -56,44 +56,28 @@ TEST_F(UnattendedRun, QuietRunsReportOnStandardErrorInsteadOfBoxes)
     };
     const std::string invoke = "uninstall-addin: IDispatch::Invoke\\(\"";
     const std::string dispid = "\"=[0-9a-f]{8}\\) failed w/err 0x";
+    const std::string addInRejected =
+        invoke + "Add" + dispid +
+        "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class failed\\)\r\n";
     const Case cases[] = {
         {"not registered", [&] { ASSERT_EQ(Server(L"/unregserver"), 0u); }, m_addIn, 1, false,
-         "uninstall-addin: CLSIDFromProgID\\(\\) failed\r\nuninstall-addin: Fail to init "
-         "excel\r\n"},
+         "uninstall-addin: CLSIDFromProgID\\(\\) failed\r\n"
+         "uninstall-addin: Fail to init excel\r\n"},
         {"can't start", [&] { SetNumber(standin::kSettingsKey, standin::kFailStartValue, 1); },
          m_addIn, 1, false,
-         "uninstall-addin: Excel not registered properly\r\nuninstall-addin: Fail to init "
-         "excel\r\n"},
-        {"path rejected", [] {}, InWorkFolder(L"Missing.xlam"), 2, true,
-         invoke + "Add" + dispid +
-             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class "
-             "failed\\)\r\n"},
-        {"workbooks refused",
-         [&] {
-             SetString(standin::kSettingsKey, standin::kFailCallValue, L"Application.Workbooks");
-             SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80020009);
-         },
-         m_addIn, 2, true,
+         "uninstall-addin: Excel not registered properly\r\n"
+         "uninstall-addin: Fail to init excel\r\n"},
+        {"path rejected", [] {}, InWorkFolder(L"Missing.xlam"), 2, true, addInRejected},
+        {"workbooks refused", [] { FailCall(L"Application.Workbooks", 0x80020009); }, m_addIn, 2,
+         true,
          invoke + "Workbooks" + dispid +
-             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Unable to get the Workbooks property "
-             "of the "
-             "Application class\\)\r\n" +
-             invoke + "Add" + dispid +
-             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: Add method of AddIns class "
-             "failed\\)\r\n"},
-        {"type mismatch",
-         [&] {
-             SetString(standin::kSettingsKey, standin::kFailCallValue, L"AddIn.Installed");
-             SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80020005);
-         },
-         m_addIn, 2, true,
+             "80020009 \\(DISP_E_EXCEPTION: Microsoft Excel: "
+             "Unable to get the Workbooks property of the Application class\\)\r\n" +
+             addInRejected},
+        {"type mismatch", [] { FailCall(L"AddIn.Installed", 0x80020005); }, m_addIn, 2, true,
          invoke + "Installed" + dispid + "80020005 \\(DISP_E_TYPEMISMATCH\\)\r\n"},
-        {"unnamed code",
-         [&] {
-             SetString(standin::kSettingsKey, standin::kFailCallValue, L"Application.Quit");
-             SetNumber(standin::kSettingsKey, standin::kFailHResultValue, 0x80004005);
-         },
-         m_addIn, 2, true, invoke + "Quit" + dispid + "80004005\r\n"},
+        {"unnamed code", [] { FailCall(L"Application.Quit", 0x80004005); }, m_addIn, 2, true,
+         invoke + "Quit" + dispid + "80004005\r\n"},
         {"missing member",
          [&] {
              SetString(standin::kSettingsKey, standin::kMissingMemberValue, L"AddIn.Installed");

@@ -28,6 +28,12 @@ void SetNumber(const wchar_t* key, const wchar_t* name, DWORD value)
               ERROR_SUCCESS);
 }
 
+void FailCall(const wchar_t* member, DWORD code)
+{
+    SetString(standin::kSettingsKey, standin::kFailCallValue, member);
+    SetNumber(standin::kSettingsKey, standin::kFailHResultValue, code);
+}
+
 std::optional<bool> StoredInstalled(const std::wstring& path)
 {
     DWORD value = 0;

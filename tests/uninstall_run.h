@@ -31,6 +31,8 @@ void CreateEmptyFile(const std::wstring& path);
 void SetString(const wchar_t* key, const wchar_t* name, const std::wstring& value,
                HKEY root = HKEY_CURRENT_USER);
 void SetNumber(const wchar_t* key, const wchar_t* name, DWORD value);
+// Makes the stand-in fail calls of member ("Object.Member") with code.
+void FailCall(const wchar_t* member, DWORD code);
 
 // The add-in's installed state as the stand-in keeps it.
 std::optional<bool> StoredInstalled(const std::wstring& path);
