@@ -28,12 +28,7 @@ void SetQuietReports(bool quiet)
 
 void ReportError(const std::string& text, const char* caption)
 {
-    LogEvent("error: " + text);
-    if (quietReports) {
-        WriteErrorLine(text);
-    } else {
-        MessageBoxA(nullptr, text.c_str(), caption, kErrorBoxStyle);
-    }
+    ReportCallFailure(text, caption, nullptr, "");
 }
 
 void ReportCallFailure(const std::string& text, const char* caption, const char* codeName,
