@@ -2,9 +2,8 @@
 
 #include "dispatch.h"
 #include "report.h"
+#include "text.h"
 #include "time_limit.h"
-
-#include <vector>
 
 namespace {
 
@@ -47,20 +46,6 @@ HRESULT Invoke(int flags, VARIANT* result, IDispatch* target, LPCOLESTR memberNa
 {
     return arg != nullptr ? AutoWrap(flags, result, target, memberName, 1, *arg)
                           : AutoWrap(flags, result, target, memberName, 0);
-}
-
-// The add-in path as a wide string, or empty when it can't be converted.
-std::vector<wchar_t> ToWidePath(const char* path)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::vector<wchar_t> widePath(length);
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath.data(), length) != length) {
-        return {};
-    }
-    return widePath;
 }
 
 }  // namespace
@@ -155,11 +140,13 @@ bool CNuvExcelAuto::Call(int flags, IDispatch* target, LPCOLESTR memberName, con
 
 bool CNuvExcelAuto::AddAddIn(IDispatch* addIns, const char* addInPath, IDispatch** addIn)
 {
-    const std::vector<wchar_t> widePath = ToWidePath(addInPath);
+    // Only a path that has characters can fail to convert.
+    const std::wstring widePath = WideFromAnsi(addInPath);
+    const bool converted = !widePath.empty() || addInPath[0] == '\0';
     VARIANT fileName;
     VariantInit(&fileName);
     fileName.vt = VT_BSTR;
-    fileName.bstrVal = widePath.empty() ? nullptr : SysAllocString(widePath.data());
+    fileName.bstrVal = converted ? SysAllocString(widePath.c_str()) : nullptr;
     if (fileName.bstrVal == nullptr) {
         ReportError("Fail to convert the add-in path", "Error");
         m_allCallsSucceeded = false;
