@@ -1,8 +1,8 @@
 // The stand-in's busy, stuck and already-running Excel, checked with a
 // minimal client of its own, so the end-to-end tests can rely on them.
 
-#include "child_process.h"
 #include "standin_client.h"
+#include "uninstall_run.h"
 
 #include <gtest/gtest.h>
 
@@ -13,22 +13,7 @@
 
 namespace {
 
-constexpr wchar_t kServerExe[] = L"excel-standin.exe";
-constexpr wchar_t kWorkFolder[] = L"C:\\uninstall-addin-tests";
 constexpr DWORD kTimeoutMs = 10000;
-
-void SetNumber(const wchar_t* key, const wchar_t* name, DWORD value)
-{
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof value),
-              ERROR_SUCCESS);
-}
-
-void SetText(const wchar_t* name, const std::wstring& text)
-{
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, standin::kSettingsKey, name, REG_SZ, text.c_str(),
-                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-}
 
 DWORD StoredState(const wchar_t* path)
 {
@@ -40,7 +25,7 @@ DWORD StoredState(const wchar_t* path)
 }
 
 // Whole lines only: the server may be writing the last one.
-std::vector<std::string> Lines(const std::string& text)
+std::vector<std::string> WholeLines(const std::string& text)
 {
     std::vector<std::string> lines;
     size_t start = 0;
@@ -60,7 +45,7 @@ protected:
         RegDeleteTreeW(HKEY_CURRENT_USER, standin::kSettingsKey);
         ASSERT_EQ(RunStandIn(L"/regserver"), 0u);
         DeleteFileW(m_log.c_str());
-        SetText(standin::kCallLogValue, m_log);
+        SetString(standin::kSettingsKey, standin::kCallLogValue, m_log);
         m_com = SUCCEEDED(CoInitialize(nullptr));
         ASSERT_TRUE(m_com);
     }
@@ -82,7 +67,7 @@ protected:
         return RunProcess(line, m_output, kTimeoutMs).exitCode;
     }
 
-    std::vector<std::string> CallLog() const { return Lines(ReadFileBytes(m_log)); }
+    std::vector<std::string> CallLog() const { return WholeLines(ReadFileBytes(m_log)); }
 
     bool m_com = false;
     const std::wstring m_log = std::wstring(kWorkFolder) + L"\\standin-calls.log";
@@ -187,7 +172,7 @@ TEST_F(StandIn, AStuckServerKeepsItsClientWaiting)
         TearDown();
         SetUp();
         if (c.member != nullptr) {
-            SetText(c.setting, c.member);
+            SetString(standin::kSettingsKey, c.setting, c.member);
         } else {
             SetNumber(standin::kSettingsKey, c.setting, 1);
         }
