@@ -1,16 +1,16 @@
 // uninstall-addin: marks one Excel add-in, given by its file path, as not
 // installed, by driving Excel through OLE Automation.
 
-#include "console.h"
-#include "dispatch.h"
-#include "excel_client.h"
-#include "excel_running.h"
-#include "exit_status.h"
-#include "log_file.h"
-#include "options.h"
-#include "report.h"
-#include "time_limit.h"
-#include "usage.h"
+#include "report/console.h"
+#include "excel/dispatch.h"
+#include "excel/excel_client.h"
+#include "excel/excel_running.h"
+#include "report/exit_status.h"
+#include "report/log_file.h"
+#include "command_line/options.h"
+#include "report/report.h"
+#include "excel/time_limit.h"
+#include "command_line/usage.h"
 #include "version.h"
 
 #include <string>

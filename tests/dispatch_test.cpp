@@ -1,9 +1,9 @@
 #include "box_recorder.h"
-#include "dispatch.h"
+#include "excel/dispatch.h"
 #include "fake_dispatch.h"
 #include "quiet_capture.h"
-#include "report.h"
-#include "time_limit.h"
+#include "report/report.h"
+#include "excel/time_limit.h"
 
 #include <gtest/gtest.h>
 

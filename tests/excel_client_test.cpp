@@ -1,4 +1,4 @@
-#include "excel_client.h"
+#include "excel/excel_client.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "box_recorder.h"
 #include "quiet_capture.h"
-#include "report.h"
+#include "report/report.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Quiet reports, captured: for tests of what a quiet run writes.
 #pragma once
 
-#include "report.h"
+#include "report/report.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
-#include "excel_client.h"
+#include "excel/excel_client.h"
 
-#include "dispatch.h"
-#include "report.h"
-#include "text.h"
-#include "time_limit.h"
+#include "excel/dispatch.h"
+#include "report/report.h"
+#include "report/text.h"
+#include "excel/time_limit.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "busy_excel.h"
+#include "excel/busy_excel.h"
 
-#include "log_file.h"
+#include "report/log_file.h"
 
 #include <cstdio>
 

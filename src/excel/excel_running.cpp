@@ -1,6 +1,6 @@
-#include "excel_running.h"
+#include "excel/excel_running.h"
 
-#include "report.h"
+#include "report/report.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "usage.h"
+#include "command_line/usage.h"
 
-#include "exit_status.h"
-#include "options.h"
+#include "report/exit_status.h"
+#include "command_line/options.h"
 #include "version.h"
 
 std::string ShortUsage()

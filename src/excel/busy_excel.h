@@ -3,7 +3,7 @@
 // takes it or the step's time limit ends the run.
 #pragma once
 
-#include "time_limit.h"
+#include "excel/time_limit.h"
 
 #include <windows.h>
 

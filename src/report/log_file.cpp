@@ -1,6 +1,6 @@
-#include "log_file.h"
+#include "report/log_file.h"
 
-#include "text.h"
+#include "report/text.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
-#include "report.h"
+#include "report/report.h"
 
-#include "console.h"
-#include "log_file.h"
-#include "text.h"
-#include "usage.h"
+#include "report/console.h"
+#include "report/log_file.h"
+#include "report/text.h"
+#include "command_line/usage.h"
 
 #include <windows.h>
 

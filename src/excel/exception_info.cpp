@@ -1,6 +1,6 @@
-#include "exception_info.h"
+#include "excel/exception_info.h"
 
-#include "text.h"
+#include "report/text.h"
 
 #include <oleauto.h>
 

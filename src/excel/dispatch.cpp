@@ -1,9 +1,9 @@
-#include "dispatch.h"
+#include "excel/dispatch.h"
 
-#include "busy_excel.h"
-#include "exception_info.h"
-#include "exit_status.h"
-#include "report.h"
+#include "excel/busy_excel.h"
+#include "excel/exception_info.h"
+#include "report/exit_status.h"
+#include "report/report.h"
 
 #include <cstdarg>
 #include <cstdio>

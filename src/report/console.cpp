@@ -1,6 +1,6 @@
-#include "console.h"
+#include "report/console.h"
 
-#include "text.h"
+#include "report/text.h"
 
 void WriteLine(DWORD standardHandle, const std::string& text)
 {

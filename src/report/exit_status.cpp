@@ -1,6 +1,6 @@
-#include "exit_status.h"
+#include "report/exit_status.h"
 
-#include "log_file.h"
+#include "report/log_file.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "text.h"
+#include "report/text.h"
 
 namespace {
 

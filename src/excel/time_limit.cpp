@@ -1,7 +1,7 @@
-#include "time_limit.h"
+#include "excel/time_limit.h"
 
-#include "exit_status.h"
-#include "report.h"
+#include "report/exit_status.h"
+#include "report/report.h"
 
 namespace {
 
