@@ -29,10 +29,12 @@ binary_dir() {
   case "$1" in
   gcc) echo "$repo/build" ;;
   clang) echo "$repo/build-clang" ;;
+  host) echo "$repo/build-host" ;;
   esac
 }
 
-# Configures (with warnings as errors) and builds one preset: gcc or clang.
+# Configures (with warnings as errors) and builds one preset: gcc, clang, or
+# host (the pure units, natively).
 build_preset() {
   local preset="$1" dir
   dir="$(binary_dir "$preset")"
@@ -57,6 +59,7 @@ build_if_needed() {
 }
 
 build_all() {
+  build_preset host
   build_preset gcc
   build_preset clang
 }

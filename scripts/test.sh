@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds everything with both compilers, warnings as errors, and runs the
-# whole test suite under Wine on each build.
+# whole test suite under Wine on each build, after the pure units' tests
+# natively.
 #
 # TEST_PRESETS="gcc" runs the suite on the GCC build only.
 set -euo pipefail
@@ -35,6 +36,9 @@ echo "== Format"
 build_all
 
 status=0
+# The pure units first: seconds, and no Wine.
+echo "== Tests of the pure units, natively"
+(cd "$repo" && ctest --preset host) || status=1
 for preset in "${presets[@]}"; do
   echo "== Tests of the $preset build"
   (cd "$repo" && ctest --preset "$preset") || status=1
