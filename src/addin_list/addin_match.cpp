@@ -1,0 +1,87 @@
+#include "addin_list/addin_match.h"
+
+#include "addin_list/open_value.h"
+
+#include <windows.h>
+
+namespace {
+
+// Installers and Excel itself may have stored the 8.3 form of a path.
+std::wstring LongForm(const std::wstring& path)
+{
+    if (path.find(L'~') == std::wstring::npos) {
+        return path;
+    }
+    const DWORD size = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (size == 0) {
+        return path;
+    }
+    std::wstring longPath(size, L'\0');
+    const DWORD length = GetLongPathNameW(path.c_str(), &longPath[0], size);
+    if (length == 0 || length >= size) {
+        return path;
+    }
+    longPath.resize(length);
+    return longPath;
+}
+
+std::wstring EnvironmentVariable(const wchar_t* name)
+{
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0) {
+        return {};
+    }
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, &value[0], size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
+std::wstring CurrentFolder()
+{
+    const DWORD size = GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(size, L'\0');
+    const DWORD length = size == 0 ? 0 : GetCurrentDirectoryW(size, &folder[0]);
+    folder.resize(length < size ? length : 0);
+    return folder;
+}
+
+}  // namespace
+
+bool SameText(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+PathBase CurrentUserPaths()
+{
+    const std::wstring appData = EnvironmentVariable(L"APPDATA");
+    return {appData.empty() ? std::wstring() : appData + L"\\Microsoft\\AddIns", CurrentFolder()};
+}
+
+AddInMatcher::AddInMatcher(const std::wstring& addInPath, const PathBase& base)
+    : m_base(base), m_full(LongForm(::FullPath(addInPath, base)))
+{}
+
+bool AddInMatcher::NamedBy(const StoredValue& openValue) const
+{
+    const OpenValue value = ParseOpenValue(StoredText(openValue));
+    return !value.automation && !value.file.empty() && SameFile(::FullPath(value.file, m_base));
+}
+
+bool AddInMatcher::IsPath(const std::wstring& path) const
+{
+    return !path.empty() && SameFile(::FullPath(path, m_base));
+}
+
+bool AddInMatcher::InAddInsFolder() const
+{
+    return !m_base.addInsFolder.empty() &&
+           SameText(ParentFolder(m_full), ::FullPath(m_base.addInsFolder, m_base));
+}
+
+bool AddInMatcher::SameFile(const std::wstring& fullPath) const
+{
+    return !m_full.empty() && SameText(LongForm(fullPath), m_full);
+}

@@ -1,0 +1,39 @@
+// Whether a value of Excel's list names the add-in being uninstalled, with
+// paths compared as Windows compares them: whole, resolved, without regard
+// to case, short (8.3) names of existing files made long.
+#pragma once
+
+#include "addin_list/open_list.h"
+#include "addin_list/path_rules.h"
+
+#include <string>
+
+class AddInMatcher {
+public:
+    // addInPath as the user gave it; base says where the user's add-ins
+    // folder and the current folder are.
+    AddInMatcher(const std::wstring& addInPath, const PathBase& base);
+
+    // An OPEN value's data names the add-in. Automation add-ins never do.
+    bool NamedBy(const StoredValue& openValue) const;
+    // An Add-in Manager value's name (a full path) is the add-in.
+    bool IsPath(const std::wstring& path) const;
+    // The add-in's full path, as an Add-in Manager value names it.
+    const std::wstring& FullPath() const { return m_full; }
+    // Excel lists the add-ins of the user's add-ins folder by themselves,
+    // without an Add-in Manager value.
+    bool InAddInsFolder() const;
+
+private:
+    bool SameFile(const std::wstring& fullPath) const;
+
+    PathBase m_base;
+    std::wstring m_full;
+};
+
+// Ordinal comparison without regard to case, as Windows compares names.
+bool SameText(const std::wstring& a, const std::wstring& b);
+
+// This user's add-ins folder, %APPDATA%\Microsoft\AddIns, and the current
+// folder.
+PathBase CurrentUserPaths();

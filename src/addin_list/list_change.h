@@ -1,0 +1,42 @@
+// Takes the add-in out of one user's Excel lists, and says where it was.
+// Every value removed, moved or added is logged with its data, so that an
+// administrator can put any of it back.
+#pragma once
+
+#include "addin_list/addin_match.h"
+#include "addin_list/excel_lists.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// One OPEN value that names the add-in.
+struct InstalledPlace {
+    std::wstring version;    // "16.0"
+    std::wstring valueName;  // "OPEN2"
+    std::wstring data;       // as stored
+};
+
+// Where the lists have the add-in installed, newest version first.
+std::vector<InstalledPlace> InstalledPlaces(const std::vector<ExcelList>& lists,
+                                            const AddInMatcher& addIn);
+
+// What becomes of the add-in's entry in the Add-ins dialog.
+enum class DialogEntry {
+    KeepListed,  // unticked, as an uninstall through Excel leaves it
+    TakeOff,     // gone from the dialog too
+};
+
+struct ListChangeOutcome {
+    std::vector<InstalledPlace> removed;       // the OPEN values taken out
+    std::vector<std::wstring> takenOffDialog;  // versions whose Add-in Manager value went
+    ListError error;                           // the change stopped here
+};
+
+// Takes every OPEN value that names the add-in out of each of lists (read
+// from userRoot just before), renumbering the rest, and keeps or takes off
+// its Add-in Manager entries. who prefixes the log lines ("" or a user).
+ListChangeOutcome TakeOutOfLists(HKEY userRoot, const std::vector<ExcelList>& lists,
+                                 const AddInMatcher& addIn, DialogEntry entry,
+                                 const std::string& who);

@@ -1,0 +1,135 @@
+#include "addin_list/registry_key.h"
+
+RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_key = other.m_key;
+        other.m_key = nullptr;
+    }
+    return *this;
+}
+
+LSTATUS RegistryKey::Open(HKEY parent, const std::wstring& path, REGSAM access)
+{
+    Close();
+    return RegOpenKeyExW(parent, path.c_str(), 0, access, &m_key);
+}
+
+LSTATUS RegistryKey::Create(HKEY parent, const std::wstring& path, REGSAM access)
+{
+    Close();
+    return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                           nullptr, &m_key, nullptr);
+}
+
+void RegistryKey::Close()
+{
+    if (m_key != nullptr) {
+        RegCloseKey(m_key);
+        m_key = nullptr;
+    }
+}
+
+LSTATUS RegistryKey::ReadValues(std::vector<StoredValue>& values) const
+{
+    values.clear();
+    DWORD count = 0;
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    LSTATUS status = RegQueryInfoKeyW(m_key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                      &count, &longestName, &longestData, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    std::vector<wchar_t> name(longestName + 1);
+    for (DWORD i = 0; i < count; ++i) {
+        StoredValue value;
+        value.data.resize(longestData);
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD type = REG_NONE;
+        DWORD size = longestData;
+        status = RegEnumValueW(m_key, i, name.data(), &nameLength, nullptr, &type,
+                               value.data.data(), &size);
+        if (status == ERROR_NO_MORE_ITEMS) {
+            break;  // another program deleted values meanwhile
+        }
+        if (status != ERROR_SUCCESS) {
+            return status;
+        }
+        value.name.assign(name.data(), nameLength);
+        value.type = type;
+        value.data.resize(size);
+        values.push_back(std::move(value));
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryKey::ReadSubkeyNames(std::vector<std::wstring>& names) const
+{
+    names.clear();
+    DWORD count = 0;
+    DWORD longestName = 0;
+    LSTATUS status = RegQueryInfoKeyW(m_key, nullptr, nullptr, nullptr, &count, &longestName,
+                                      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    std::vector<wchar_t> name(longestName + 1);
+    for (DWORD i = 0; i < count; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        status = RegEnumKeyExW(m_key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) {
+            break;
+        }
+        if (status != ERROR_SUCCESS) {
+            return status;
+        }
+        names.emplace_back(name.data(), length);
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryKey::ReadString(const wchar_t* name, std::wstring& text) const
+{
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    LSTATUS status = RegQueryValueExW(m_key, name, nullptr, &type, nullptr, &size);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+        return ERROR_UNSUPPORTED_TYPE;
+    }
+    StoredValue value{name != nullptr ? name : L"", type, std::vector<std::uint8_t>(size)};
+    status = RegQueryValueExW(m_key, name, nullptr, &type, value.data.data(), &size);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    value.data.resize(size);
+    text = StoredText(value);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryKey::Write(const StoredValue& value) const
+{
+    return RegSetValueExW(m_key, value.name.c_str(), 0, value.type, value.data.data(),
+                          static_cast<DWORD>(value.data.size()));
+}
+
+LSTATUS RegistryKey::Delete(const std::wstring& name) const
+{
+    return RegDeleteValueW(m_key, name.c_str());
+}
+
+StoredValue StringValue(const std::wstring& name, const std::wstring& text)
+{
+    StoredValue value{name, REG_SZ, {}};
+    for (wchar_t c : text) {
+        value.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        value.data.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+    }
+    value.data.push_back(0);
+    value.data.push_back(0);
+    return value;
+}

@@ -1,0 +1,43 @@
+// An open registry key and its one owner, which closes it.
+#pragma once
+
+#include "addin_list/open_list.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey() { Close(); }
+
+    RegistryKey(RegistryKey&& other) noexcept : m_key(other.m_key) { other.m_key = nullptr; }
+    RegistryKey& operator=(RegistryKey&& other) noexcept;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // Opens (or with Create, opens or makes) parent\path, closing whatever
+    // this held before.
+    LSTATUS Open(HKEY parent, const std::wstring& path, REGSAM access);
+    LSTATUS Create(HKEY parent, const std::wstring& path, REGSAM access);
+    void Close();
+
+    HKEY Get() const { return m_key; }
+
+    // Every value, exactly as stored.
+    LSTATUS ReadValues(std::vector<StoredValue>& values) const;
+    LSTATUS ReadSubkeyNames(std::vector<std::wstring>& names) const;
+    // A string value's text; ERROR_UNSUPPORTED_TYPE for any other type.
+    LSTATUS ReadString(const wchar_t* name, std::wstring& text) const;
+
+    LSTATUS Write(const StoredValue& value) const;
+    LSTATUS Delete(const std::wstring& name) const;
+
+private:
+    HKEY m_key = nullptr;
+};
+
+// The bytes of a REG_SZ value holding text.
+StoredValue StringValue(const std::wstring& name, const std::wstring& text);
