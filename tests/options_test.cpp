@@ -138,10 +138,100 @@ TEST(Options, ReportsEachKindOfUsageError)
     }
 }
 
+TEST(Options, ChoosesTheModeAndRejectsSwitchesThatCantGoTogether)
+{
+    struct Case {
+        Args args;
+        Mode mode;
+        bool allUsers;
+        bool remove;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{"a.xlam"}, Mode::Excel, false, false, ""},
+        {{"/remove", "a.xlam"}, Mode::Excel, false, true, ""},
+        {{"/force", "/timeout:5", "/remove", "a.xlam"}, Mode::Excel, false, true, ""},
+        {{"/registry", "a.xlam"}, Mode::Registry, false, false, ""},
+        {{"-REGISTRY", "/remove", "/force", "a.xlam"}, Mode::Registry, false, true, ""},
+        {{"/allusers", "a.xlam"}, Mode::Registry, true, false, ""},
+        {{"/registry", "/allusers", "/remove", "a.xlam"}, Mode::Registry, true, true, ""},
+        {{"/check", "a.xlam"}, Mode::Check, false, false, ""},
+        {{"--check", "/allusers", "/q", "/log:x.log", "a.xlam"}, Mode::Check, true, false, ""},
+        // /check changes nothing, so what only matters to a change is an error with it.
+        {{"/check", "/remove", "a.xlam"},
+         Mode::Check,
+         false,
+         true,
+         "The switch \"/remove\" can't be used with \"/check\""},
+        {{"/Remove", "-check", "a.xlam"},
+         Mode::Check,
+         false,
+         true,
+         "The switch \"/Remove\" can't be used with \"-check\""},
+        {{"/check", "/registry", "a.xlam"},
+         Mode::Check,
+         false,
+         false,
+         "The switch \"/registry\" can't be used with \"/check\""},
+        {{"/check", "/allusers", "/registry", "a.xlam"},
+         Mode::Check,
+         true,
+         false,
+         "The switch \"/registry\" can't be used with \"/check\""},
+        {{"/check", "/force", "a.xlam"},
+         Mode::Check,
+         false,
+         false,
+         "The switch \"/force\" can't be used with \"/check\""},
+        {{"/check", "/timeout:5", "a.xlam"},
+         Mode::Check,
+         false,
+         false,
+         "The switch \"/timeout:5\" can't be used with \"/check\""},
+        // Without Excel there is nothing to wait for.
+        {{"/registry", "/timeout:5", "a.xlam"},
+         Mode::Registry,
+         false,
+         false,
+         "The switch \"/timeout:5\" can't be used with \"/registry\""},
+        {{"/timeout:0", "/allusers", "a.xlam"},
+         Mode::Registry,
+         true,
+         false,
+         "The switch \"/timeout:0\" can't be used with \"/allusers\""},
+        // A bad switch is still the first problem; a missing path comes last.
+        {{"/bogus", "/check", "/remove", "a.xlam"},
+         Mode::Check,
+         false,
+         true,
+         "Unknown switch \"/bogus\""},
+        {{"/check", "/remove"},
+         Mode::Check,
+         false,
+         true,
+         "The switch \"/remove\" can't be used with \"/check\""},
+        {{"/check"}, Mode::Check, false, false, "No add-in file was given"},
+        {{"/allusers:yes", "a.xlam"},
+         Mode::Excel,
+         false,
+         false,
+         "The switch \"/allusers:yes\" takes no value"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Shown(c.args));
+        const Options options = ParseCommandLine(c.args);
+        EXPECT_EQ(options.error, c.error);
+        EXPECT_EQ(options.mode, c.mode);
+        EXPECT_EQ(options.allUsers, c.allUsers);
+        EXPECT_EQ(options.remove, c.remove);
+    }
+}
+
 TEST(Options, HelpWinsOverEverythingElse)
 {
-    for (const Args& args : {Args{"/?"}, Args{"-h"}, Args{"--HELP"}, Args{"/q", "/help", "a.xlam"},
-                             Args{"/bogus", "/?"}, Args{"/?", "/timeout:soon"}}) {
+    for (const Args& args :
+         {Args{"/?"}, Args{"-h"}, Args{"--HELP"}, Args{"/q", "/help", "a.xlam"},
+          Args{"/bogus", "/?"}, Args{"/?", "/timeout:soon"}, Args{"/check", "/remove", "/?"}}) {
         const Options options = ParseCommandLine(args);
         EXPECT_TRUE(options.help) << Shown(args);
     }

@@ -71,12 +71,40 @@ std::optional<unsigned> ParseSeconds(const std::string& text)
     return static_cast<unsigned>(seconds);
 }
 
+bool IsFlagSwitch(const std::string& name)
+{
+    for (const char* flag :
+         {"quiet", "q", "force", "help", "h", "?", "check", "remove", "registry", "allusers"}) {
+        if (name == flag) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The switches as first typed, for the reports of those that can't go
+// together.
+struct Typed {
+    std::string check;
+    std::string registry;
+    std::string allUsers;  // implies /registry, but goes with /check
+    std::string remove;
+    std::string force;
+    std::string timeout;
+};
+
+void Remember(std::string& typed, const std::string& arg)
+{
+    if (typed.empty()) {
+        typed = arg;
+    }
+}
+
 // Applies one switch; returns what is wrong with it, or an empty string.
-std::string Apply(const Switch& sw, const std::string& typed, Options& options)
+std::string Apply(const Switch& sw, const std::string& typed, Options& options, Typed& seen)
 {
     const bool takesValue = sw.name == "log" || sw.name == "timeout";
-    if (sw.name != "quiet" && sw.name != "q" && sw.name != "force" && sw.name != "help" &&
-        sw.name != "h" && sw.name != "?" && !takesValue) {
+    if (!IsFlagSwitch(sw.name) && !takesValue) {
         return "Unknown switch \"" + typed + "\"";
     }
     if (!takesValue && sw.hasValue) {
@@ -87,6 +115,17 @@ std::string Apply(const Switch& sw, const std::string& typed, Options& options)
         options.quiet = true;
     } else if (sw.name == "force") {
         options.force = true;
+        Remember(seen.force, typed);
+    } else if (sw.name == "check") {
+        Remember(seen.check, typed);
+    } else if (sw.name == "registry") {
+        Remember(seen.registry, typed);
+    } else if (sw.name == "allusers") {
+        options.allUsers = true;
+        Remember(seen.allUsers, typed);
+    } else if (sw.name == "remove") {
+        options.remove = true;
+        Remember(seen.remove, typed);
     } else if (sw.name == "log") {
         if (sw.value.empty()) {
             return "The switch \"" + typed +
@@ -100,8 +139,39 @@ std::string Apply(const Switch& sw, const std::string& typed, Options& options)
                    std::to_string(kLongestTimeoutSeconds) + ", as in /timeout:30";
         }
         options.timeoutSeconds = *seconds;
+        Remember(seen.timeout, typed);
     } else {
         options.help = true;
+    }
+    return {};
+}
+
+std::string CantGoWith(const std::string& typed, const std::string& other)
+{
+    return "The switch \"" + typed + "\" can't be used with \"" + other + "\"";
+}
+
+// Picks the mode; returns what is wrong with the switches together, or an
+// empty string. /allusers alone means the registry mode; with /check it
+// widens the check.
+std::string ChooseMode(const Typed& seen, Options& options)
+{
+    if (!seen.check.empty()) {
+        options.mode = Mode::Check;
+        for (const std::string* other :
+             {&seen.registry, &seen.remove, &seen.force, &seen.timeout}) {
+            if (!other->empty()) {
+                return CantGoWith(*other, seen.check);
+            }
+        }
+        return {};
+    }
+    if (!seen.registry.empty() || !seen.allUsers.empty()) {
+        options.mode = Mode::Registry;
+        // Nothing is started, so nothing is waited for.
+        if (!seen.timeout.empty()) {
+            return CantGoWith(seen.timeout, seen.registry.empty() ? seen.allUsers : seen.registry);
+        }
     }
     return {};
 }
@@ -111,6 +181,7 @@ std::string Apply(const Switch& sw, const std::string& typed, Options& options)
 Options ParseCommandLine(const std::vector<std::string>& args)
 {
     Options options;
+    Typed seen;
     size_t next = 0;
     // Every switch is read, even after a bad one, so that /quiet decides how
     // the bad one is reported wherever it stands.
@@ -125,7 +196,7 @@ Options ParseCommandLine(const std::vector<std::string>& args)
             break;
         }
         options.switches.push_back(arg);
-        std::string problem = Apply(*sw, arg, options);
+        std::string problem = Apply(*sw, arg, options, seen);
         if (options.error.empty()) {
             options.error = std::move(problem);
         }
@@ -133,6 +204,10 @@ Options ParseCommandLine(const std::vector<std::string>& args)
 
     if (next < args.size()) {
         options.addInPath = args[next];
+    }
+    std::string problem = ChooseMode(seen, options);
+    if (options.error.empty()) {
+        options.error = std::move(problem);
     }
     if (options.error.empty() && options.addInPath.empty()) {
         options.error =

@@ -8,8 +8,18 @@
 constexpr unsigned kDefaultTimeoutSeconds = 120;
 constexpr unsigned kLongestTimeoutSeconds = 86400;
 
+// What the run does with the add-in.
+enum class Mode {
+    Excel,     // uninstall through Excel, started for the purpose
+    Registry,  // take it out of Excel's lists in the registry (/registry, /allusers)
+    Check,     // only say where it is installed (/check)
+};
+
 struct Options {
     bool help = false;
+    Mode mode = Mode::Excel;
+    bool allUsers = false;  // every user of the machine, not only this one
+    bool remove = false;    // off the Add-ins dialog's list too
     bool quiet = false;
     bool force = false;
     std::string logPath;                               // empty: no log

@@ -27,7 +27,7 @@ inline constexpr DWORD kLongestBusyPauseMs = 1000;
 template <typename Call>
 HRESULT CallWhileBusy(const char* member, Call call)
 {
-    const ExcelStep step(member);
+    const ExcelStep step(ExcelStep::Kind::Call, member);
     DWORD pause = kFirstBusyPauseMs;
     for (;;) {
         const HRESULT hr = call();

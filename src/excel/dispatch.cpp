@@ -2,6 +2,7 @@
 
 #include "excel/busy_excel.h"
 #include "excel/exception_info.h"
+#include "excel/own_excel.h"
 #include "report/exit_status.h"
 #include "report/report.h"
 
@@ -84,7 +85,7 @@ HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target, LPCOLESTR member
 {
     if (target == nullptr) {
         ReportError("NULL IDispatch passed to AutoWrap()", "Error");
-        EndProcessNow(kDispatchFatalExitCode);
+        AbandonRun(kDispatchFatalExitCode);
     }
 
     char name[kNameBufferSize];
@@ -101,7 +102,7 @@ HRESULT AutoWrap(int flags, VARIANT* result, IDispatch* target, LPCOLESTR member
                       "IDispatch::GetIDsOfNames(\"%s\") failed w/err 0x%08lx", name,
                       static_cast<unsigned long>(hr));
         ReportError(message, "AutoWrap()");
-        EndProcessNow(kDispatchFatalExitCode);
+        AbandonRun(kDispatchFatalExitCode);
     }
 
     // Bitwise copies: the caller keeps ownership of whatever the arguments hold.

@@ -1,6 +1,7 @@
 #include "excel/excel_client.h"
 
 #include "excel/dispatch.h"
+#include "excel/own_excel.h"
 #include "report/report.h"
 #include "report/text.h"
 #include "excel/time_limit.h"
@@ -13,18 +14,22 @@ void ReleaseReference(IDispatch*& reference)
 {
     if (reference != nullptr) {
         // The last release of a proxy is a call on Excel too.
-        const ExcelStep step("Release");
+        const ExcelStep step(ExcelStep::Kind::Call, "Release");
         reference->Release();
         reference = nullptr;
     }
 }
 
-// Starting a local server is a wait on Excel like any call.
+// Starting a local server is a wait on Excel like any call. The processes
+// around it tell which Excel this run started.
 HRESULT StartExcel(const CLSID& excelClass, IDispatch** application)
 {
-    const ExcelStep starting(nullptr);
-    return CoCreateInstance(excelClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                            reinterpret_cast<void**>(application));
+    NoteExcelProcessesBeforeStart(excelClass);
+    const ExcelStep starting(ExcelStep::Kind::Start);
+    const HRESULT hr = CoCreateInstance(excelClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                        reinterpret_cast<void**>(application));
+    FindOwnExcel();
+    return hr;
 }
 
 // Takes the object out of a call's result, or null when the result holds no
@@ -75,6 +80,8 @@ int CNuvExcelAuto::Init()
     IDispatch* application = nullptr;
     if (FAILED(StartExcel(excelClass, &application))) {
         ReportError("Excel not registered properly", "Error");
+        // An Excel that started but never served would stay for good.
+        EndOwnExcel("it started but did not serve");
         return -2;
     }
     m_application = application;
@@ -102,12 +109,17 @@ void CNuvExcelAuto::UninstallAddIn(const char* addInPath)
 
 void CNuvExcelAuto::Shutdown()
 {
-    if (m_application != nullptr) {
-        Call(DISPATCH_METHOD, m_application, L"Quit");
-    }
+    const bool toldToQuit =
+        m_application != nullptr && Call(DISPATCH_METHOD, m_application, L"Quit");
     ReleaseReference(m_workbook);
     ReleaseReference(m_workbooks);
     ReleaseReference(m_application);
+    // Excel writes its add-in list and lets go of the add-in file only as
+    // its process ends.
+    if (!toldToQuit) {
+        EndOwnExcel("it was not told to quit");
+    }
+    WaitForOwnExcelToEnd();
 }
 
 // Makes one call whose result is an object. Returns whether the call

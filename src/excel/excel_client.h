@@ -24,7 +24,9 @@ public:
     // marks it not installed.
     void UninstallAddIn(const char* addInPath);
 
-    // Tells Excel to quit and releases every reference still held.
+    // Tells Excel to quit, releases every reference still held, and waits
+    // until the Excel this run started has ended (ending it if it could not
+    // be told to quit).
     void Shutdown();
 
     // False once any call on Excel has failed (each failure was reported

@@ -1,0 +1,15 @@
+// Which Excel version is registered for automation, so that a run can read
+// the list that this Excel keeps.
+#pragma once
+
+#include <optional>
+#include <string>
+
+// "16.0" from HKEY_CLASSES_ROOT\Excel.Application\CurVer
+// ("Excel.Application.16"), or else from the version resource of the
+// executable registered as its local server; nothing when neither tells.
+std::optional<std::wstring> RegisteredExcelVersion();
+
+// The executable registered as Excel's local server, as a full path;
+// empty when the registration has none.
+std::wstring RegisteredExcelExecutable();

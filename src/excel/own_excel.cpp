@@ -1,0 +1,189 @@
+#include "excel/own_excel.h"
+
+#include "addin_list/registry_key.h"
+#include "excel/registration_text.h"
+#include "excel/time_limit.h"
+#include "report/exit_status.h"
+#include "report/log_file.h"
+#include "report/text.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+// How long a process ended here may take to be gone, so that its files are
+// free when the run returns.
+constexpr DWORD kEndingWaitMs = 5000;
+
+struct ExcelProcess {
+    DWORD id;
+    HANDLE handle;
+};
+
+// Touched by the main thread and by the time limit's thread, which may end
+// this run's Excel while the main thread is blocked in a call on it.
+class OwnExcel {
+public:
+    ~OwnExcel()
+    {
+        for (const ExcelProcess& process : m_processes) {
+            CloseHandle(process.handle);
+        }
+    }
+
+    void NoteBefore(const std::wstring& executableName)
+    {
+        const std::vector<DWORD> running = ProcessesNamed(executableName);
+        AcquireSRWLockExclusive(&m_lock);
+        m_executableName = executableName;
+        m_before = running;
+        m_noted = true;
+        ReleaseSRWLockExclusive(&m_lock);
+    }
+
+    void Find()
+    {
+        AcquireSRWLockExclusive(&m_lock);
+        if (m_noted && !m_found) {
+            m_found = true;
+            for (DWORD id : ProcessesNamed(m_executableName)) {
+                if (std::find(m_before.begin(), m_before.end(), id) != m_before.end()) {
+                    continue;
+                }
+                HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+                if (handle != nullptr) {
+                    m_processes.push_back({id, handle});
+                }
+            }
+        }
+        ReleaseSRWLockExclusive(&m_lock);
+    }
+
+    std::vector<ExcelProcess> Processes()
+    {
+        AcquireSRWLockShared(&m_lock);
+        const std::vector<ExcelProcess> processes = m_processes;
+        ReleaseSRWLockShared(&m_lock);
+        return processes;
+    }
+
+private:
+    static std::vector<DWORD> ProcessesNamed(const std::wstring& executableName)
+    {
+        std::vector<DWORD> found;
+        if (executableName.empty()) {
+            return found;
+        }
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) {
+            return found;
+        }
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more;
+             more = Process32NextW(snapshot, &entry)) {
+            if (CompareStringOrdinal(entry.szExeFile, -1, executableName.c_str(), -1, TRUE) ==
+                CSTR_EQUAL) {
+                found.push_back(entry.th32ProcessID);
+            }
+        }
+        CloseHandle(snapshot);
+        return found;
+    }
+
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    std::wstring m_executableName;
+    std::vector<DWORD> m_before;
+    bool m_noted = false;
+    bool m_found = false;
+    std::vector<ExcelProcess> m_processes;
+};
+
+OwnExcel ownExcel;
+
+std::wstring ServerExecutableName(const CLSID& excelClass)
+{
+    wchar_t clsid[40] = {};
+    if (StringFromGUID2(excelClass, clsid, 40) == 0) {
+        return {};
+    }
+    RegistryKey key;
+    std::wstring commandLine;
+    if (key.Open(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + clsid + L"\\LocalServer32",
+                 KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+        key.ReadString(nullptr, commandLine) != ERROR_SUCCESS) {
+        return {};
+    }
+    const std::wstring executable = ExecutableOfCommandLine(commandLine);
+    return executable.substr(executable.find_last_of(L"\\/") + 1);
+}
+
+// Waits for one process, still handling this thread's window messages, as a
+// thread in a single-threaded apartment must.
+void WaitWithMessages(HANDLE process)
+{
+    for (;;) {
+        const DWORD wait = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
+        if (wait != WAIT_OBJECT_0 + 1) {
+            return;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+}  // namespace
+
+void NoteExcelProcessesBeforeStart(const CLSID& excelClass)
+{
+    ownExcel.NoteBefore(ServerExecutableName(excelClass));
+}
+
+void FindOwnExcel()
+{
+    ownExcel.Find();
+}
+
+void WaitForOwnExcelToEnd()
+{
+    const std::vector<ExcelProcess> processes = ownExcel.Processes();
+    if (processes.empty()) {
+        return;
+    }
+    const ExcelStep step(ExcelStep::Kind::End);
+    for (const ExcelProcess& process : processes) {
+        WaitWithMessages(process.handle);
+    }
+}
+
+void EndOwnExcel(const char* why)
+{
+    ownExcel.Find();
+    const std::vector<ExcelProcess> processes = ownExcel.Processes();
+    if (processes.size() > 1) {
+        LogEvent("left running: " + std::to_string(processes.size()) +
+                 " Excel processes started meanwhile; this run's can't be told from another's");
+        return;
+    }
+    for (const ExcelProcess& process : processes) {
+        if (WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0) {
+            continue;
+        }
+        TerminateProcess(process.handle, 1);
+        WaitForSingleObject(process.handle, kEndingWaitMs);
+        LogEvent("ended: Excel process " + std::to_string(process.id) + ", as " + why);
+    }
+}
+
+void AbandonRun(int status)
+{
+    EndOwnExcel(status == kExitExcelHung ? "it did not answer in time" : "the run could not go on");
+    EndProcessNow(status);
+}
