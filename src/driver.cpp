@@ -1,16 +1,15 @@
-// uninstall-addin: marks one Excel add-in, given by its file path, as not
-// installed, by driving Excel through OLE Automation.
+// uninstall-addin: uninstalls one Excel add-in, given by its file path:
+// through Excel itself, driven by OLE Automation, or where Excel can't run,
+// through Excel's lists in the registry.
 
-#include "report/console.h"
+#include "command_line/options.h"
+#include "command_line/usage.h"
 #include "excel/dispatch.h"
-#include "excel/excel_client.h"
-#include "excel/excel_running.h"
+#include "report/console.h"
 #include "report/exit_status.h"
 #include "report/log_file.h"
-#include "command_line/options.h"
 #include "report/report.h"
-#include "excel/time_limit.h"
-#include "command_line/usage.h"
+#include "runs.h"
 #include "version.h"
 
 #include <string>
@@ -29,21 +28,6 @@ void LogStart(const Options& options)
     }
     LogEvent(std::string("start: uninstall-addin ") + kProgramVersion + "; add-in \"" +
              options.addInPath + "\"; switches:" + (switches.empty() ? " none" : switches));
-}
-
-int Uninstall(const std::string& addInPath)
-{
-    CNuvExcelAuto excel;
-    if (excel.Init() < 0) {
-        ReportError("Fail to init excel", "Error");
-        return kExitExcelUnavailable;
-    }
-
-    WriteLine(STD_OUTPUT_HANDLE, "Uninstalling " + addInPath);
-
-    excel.UninstallAddIn(addInPath.c_str());
-    excel.Shutdown();
-    return excel.AllCallsSucceeded() ? kExitUninstalled : kExitUninstallFailed;
 }
 
 }  // namespace
@@ -69,9 +53,12 @@ int main(int argc, char* argv[])
     }
     LogStart(options);
 
-    if (!options.force && !WaitUntilExcelIsClosed()) {
-        return EndRun(kExitExcelWasRunning);
+    switch (options.mode) {
+    case Mode::Check: {
+        const int status = CheckWhereInstalled(options);
+        return EndRun(status, status == kExitUninstalled ? "checked" : nullptr);
     }
-    SetExcelTimeLimit(options.timeoutSeconds);
-    return EndRun(Uninstall(options.addInPath));
+    case Mode::Registry: return EndRun(UninstallThroughRegistry(options));
+    default: return EndRun(UninstallThroughExcel(options));
+    }
 }

@@ -238,6 +238,8 @@ TEST_F(UninstallRun, QuitFailingWithAnUnnamedCodeShowsOneBoxAndStillReleases)
     EXPECT_EQ(StoredInstalled(m_addIn), false);
     const std::vector<std::string> tail = QuitAndReleaseLines();
     EXPECT_EQ(LastLines(CallLog(), tail.size()), tail);
+    // An Excel that was not told to quit would stay for good: the run ends it.
+    EXPECT_TRUE(ServerGone());
 }
 
 TEST_F(UninstallRun, AMissingMemberEndsTheRunWithTwo)
@@ -255,6 +257,8 @@ TEST_F(UninstallRun, AMissingMemberEndsTheRunWithTwo)
     const auto log = CallLog();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "names AddIn.Installed lcid=0400 unknown");
+    // Excel can't be told to quit after that, so the run ends it.
+    EXPECT_TRUE(ServerGone());
 }
 
 TEST_F(UninstallRun, ACallThatGivesBackNoObject)
@@ -287,6 +291,7 @@ TEST_F(UninstallRun, ACallThatGivesBackNoObject)
             EXPECT_EQ(run.boxes,
                       std::vector<std::string>{"Error: NULL IDispatch passed to AutoWrap()"});
             EXPECT_EQ(StoredInstalled(m_addIn), true);
+            EXPECT_TRUE(ServerGone());
         } else {
             EXPECT_EQ(run.exitCode, 0u);
             EXPECT_TRUE(run.boxes.empty());

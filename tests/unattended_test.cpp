@@ -297,8 +297,8 @@ TEST_F(UnattendedRun, ABusyExcelIsWaitedFor)
     }
 }
 
-// A stuck Excel: the report, status 4 within two seconds of the limit, and
-// no further call on it (that Excel is left running).
+// A stuck Excel: the report, status 4 within two seconds of the limit, no
+// further call on it, and that Excel ended, but no other.
 TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
 {
     struct Case {
@@ -308,14 +308,17 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         unsigned limit;
         const char* report;
         bool progress;
+        bool otherExcel;  // the user's own Excel is open, and /force given
     };
     const Case cases[] = {
         {"hung in Installed", L"AddIn.Installed", true, 2,
-         "Excel did not answer \"Installed\" within 2 s", true},
-        {"never started", nullptr, true, 2, "Excel did not start within 2 s", false},
+         "Excel did not answer \"Installed\" within 2 s", true, false},
+        {"never started", nullptr, true, 2, "Excel did not start within 2 s", false, false},
         // Longer than Wine's own wait of about a second while Excel starts.
         {"hung in Workbooks, boxes", L"Application.Workbooks", false, 2,
-         "Excel did not answer \"Workbooks\" within 2 s", false},
+         "Excel did not answer \"Workbooks\" within 2 s", false, false},
+        {"hung beside the user's Excel", L"AddIn.Installed", true, 2,
+         "Excel did not answer \"Installed\" within 2 s", true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -325,10 +328,20 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         } else {
             SetNumber(standin::kSettingsKey, standin::kNeverRegisterValue, 1);
         }
+        HANDLE other = nullptr;
+        if (c.otherExcel) {
+            other = StartProcess(QuoteArgument(ExecutableFolder() + kServerExe) +
+                                 L" /pretend-running 60");
+            ASSERT_NE(other, nullptr);
+            for (int i = 0; i < 200 && FindWindowW(L"XLMAIN", nullptr) == nullptr; ++i) {
+                Sleep(50);
+            }
+        }
 
-        const RunResult run = Uninstall(std::wstring(c.quiet ? L"/quiet " : L"") + L"/timeout:" +
-                                        std::to_wstring(c.limit) + L" " + LogSwitch() + L" " +
-                                        QuoteArgument(m_addIn));
+        const RunResult run =
+            Uninstall(std::wstring(c.quiet ? L"/quiet " : L"") + (c.otherExcel ? L"/force " : L"") +
+                      L"/timeout:" + std::to_wstring(c.limit) + L" " + LogSwitch() + L" " +
+                      QuoteArgument(m_addIn));
 
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(run.exitCode, 4u);
@@ -342,16 +355,27 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
             EXPECT_EQ(run.errors, "");
             EXPECT_EQ(run.boxes, std::vector<std::string>{std::string("Error: ") + c.report});
         }
+        // The stuck Excel is gone by the time the program returns; the
+        // user's own still runs.
+        EXPECT_EQ(ProcessesNamed(kServerExe).size(), c.otherExcel ? 1u : 0u);
+        if (other != nullptr) {
+            EXPECT_EQ(WaitForSingleObject(other, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+            TerminateProcess(other, 0);
+            CloseHandle(other);
+        }
         const std::vector<std::string> calls = CallLog();
         ASSERT_FALSE(calls.empty());
         EXPECT_EQ(calls.back(), c.hangIn ? "hang " + ToUtf8(c.hangIn) : std::string("start"));
         EXPECT_EQ(StoredInstalled(m_addIn), true);
-        const std::vector<std::string> log = LastLines(RunLog(), 2);
-        ASSERT_EQ(log.size(), 2u);
+        const std::vector<std::string> log = LastLines(RunLog(), 3);
+        ASSERT_EQ(log.size(), 3u);
         EXPECT_NE(log[0].find(std::string("error: ") + c.report), std::string::npos) << log[0];
-        EXPECT_NE(log[1].find("end: exit status 4: Excel did not answer in time"),
-                  std::string::npos)
+        EXPECT_TRUE(std::regex_search(
+            log[1], std::regex("ended: Excel process [0-9]+, as it did not answer in time$")))
             << log[1];
+        EXPECT_NE(log[2].find("end: exit status 4: Excel did not answer in time"),
+                  std::string::npos)
+            << log[2];
         TearDown();
     }
 }

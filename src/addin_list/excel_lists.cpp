@@ -129,3 +129,9 @@ std::string ExcelName(const std::wstring& version)
 {
     return "Excel " + AnsiFromWide(version);
 }
+
+std::string Describe(const ListError& error, const std::string& rootName)
+{
+    return rootName + "\\" + AnsiFromWide(error.keyPath) + ": " +
+           SystemMessage(static_cast<DWORD>(error.status));
+}

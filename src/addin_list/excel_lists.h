@@ -38,3 +38,6 @@ ListError ReadExcelList(HKEY userRoot, const std::wstring& version, ExcelList& l
 
 // "Excel 16.0", as reports name a version's list.
 std::string ExcelName(const std::wstring& version);
+
+// "<rootName>\<key>: <what went wrong>", for reports.
+std::string Describe(const ListError& error, const std::string& rootName);

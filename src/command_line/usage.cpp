@@ -1,13 +1,16 @@
 #include "command_line/usage.h"
 
-#include "report/exit_status.h"
 #include "command_line/options.h"
+#include "report/exit_status.h"
 #include "version.h"
 
 std::string ShortUsage()
 {
     return "Usage: uninstall-addin.exe [/quiet] [/log:<file>] [/timeout:<seconds>] [/force] "
-           "<add-in file>\n"
+           "[/remove] <add-in file>\n"
+           "       uninstall-addin.exe /registry [/allusers] [/remove] [/quiet] [/log:<file>] "
+           "[/force] <add-in file>\n"
+           "       uninstall-addin.exe /check [/allusers] [/quiet] [/log:<file>] <add-in file>\n"
            "\"uninstall-addin.exe /?\" describes the switches and exit statuses.";
 }
 
@@ -15,10 +18,21 @@ std::string FullUsage()
 {
     std::string text =
         std::string("uninstall-addin ") + kProgramVersion +
-        ": marks one Excel add-in as not installed, through Excel itself.\n"
+        ": uninstalls one Excel add-in, through Excel itself or through\n"
+        "Excel's lists in the registry.\n"
         "\n"
         "Usage: uninstall-addin.exe [switches] <add-in file>\n"
         "\n"
+        "  (none)              Start Excel, uninstall the add-in through it, wait for that\n"
+        "                      Excel to end, and check the list it left.\n"
+        "  /remove             Take the add-in off Excel's Add-ins dialog too.\n"
+        "  /registry           Don't start Excel: take the add-in out of this user's lists\n"
+        "                      in the registry, for every Excel version. The add-in's own\n"
+        "                      uninstall code does not run.\n"
+        "  /allusers           As /registry, for every user profile of the machine and the\n"
+        "                      default profile (needs administrator rights).\n"
+        "  /check              Only print where the add-in is installed, a line each; change\n"
+        "                      nothing. Goes with /allusers.\n"
         "  /quiet, /q          Show no boxes: each report is a line on standard error.\n"
         "  /log:<file>         Append a timestamped record of the run to <file> (UTF-8).\n"
         "  /timeout:<seconds>  The longest wait on Excel in any one step (default " +
@@ -33,7 +47,7 @@ std::string FullUsage()
         "Switches come before the add-in file, in any case, as /name, -name or --name.\n"
         "\n"
         "Exit status:";
-    for (int status = kExitUninstalled; status <= kExitExcelWasRunning; ++status) {
+    for (int status = kExitUninstalled; status <= kExitListFailed; ++status) {
         text += "\n  " + std::to_string(status) + "  " + ExitStatusMeaning(status);
     }
     return text;

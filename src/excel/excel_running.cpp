@@ -2,16 +2,52 @@
 
 #include "report/report.h"
 
-#include <windows.h>
+#include <string>
 
-bool ExcelWindowIsOpen()
+namespace {
+
+BOOL CALLBACK NoteExcelWindow(HWND window, LPARAM found)
 {
-    return FindWindowW(L"XLMAIN", nullptr) != nullptr;
+    wchar_t className[16] = {};
+    if (GetClassNameW(window, className, 16) > 0 && lstrcmpiW(className, L"XLMAIN") == 0) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        reinterpret_cast<std::vector<ExcelWindow>*>(found)->push_back(
+            {IsWindowVisible(window) != FALSE, processId});
+    }
+    return TRUE;
+}
+
+const ExcelWindow* FirstVisible(const std::vector<ExcelWindow>& windows)
+{
+    for (const ExcelWindow& window : windows) {
+        if (window.visible) {
+            return &window;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::vector<ExcelWindow> ExcelWindows()
+{
+    std::vector<ExcelWindow> windows;
+    EnumWindows(NoteExcelWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 bool WaitUntilExcelIsClosed()
 {
-    while (ExcelWindowIsOpen()) {
+    for (std::vector<ExcelWindow> windows = ExcelWindows(); !windows.empty();
+         windows = ExcelWindows()) {
+        if (FirstVisible(windows) == nullptr) {
+            ReportError("An Excel without a window is running (process " +
+                            std::to_string(windows.front().processId) +
+                            "); end it in Task Manager, then run this again",
+                        "uninstall-addin");
+            return false;
+        }
         if (!AskToRetry(
                 "Excel is running. Close every Excel window, then choose Retry, or choose Cancel "
                 "to stop without changing anything.",

@@ -1,11 +1,23 @@
 // Excel keeps the list of installed add-ins and writes it back when it
-// closes, so an Excel the user already has open would undo the uninstall
-// later. The run waits until no such Excel is open.
+// closes, so an Excel already open would undo a change to it later. The run
+// waits until no such Excel is open.
 #pragma once
 
-// Whether a top-level Excel main window is open on this desktop.
-bool ExcelWindowIsOpen();
+#include <windows.h>
 
-// Returns true once no Excel is open; false when the user chose Cancel or,
-// in a quiet run, at once when one is open. Reports it either way.
+#include <vector>
+
+// A top-level Excel main window (class XLMAIN) on this desktop.
+struct ExcelWindow {
+    bool visible;  // the user's Excel; a hidden one is some program's automation Excel
+    DWORD processId;
+};
+
+std::vector<ExcelWindow> ExcelWindows();
+
+// Returns true once no Excel is open. A visible one is the user's: the user
+// is asked to close it and retry, or, in a quiet run, told to. A hidden one
+// has no window to close: the report names its process. Returns false when
+// the user chose Cancel, or at once in a quiet run or for a hidden Excel,
+// having reported it.
 bool WaitUntilExcelIsClosed();

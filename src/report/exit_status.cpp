@@ -17,13 +17,15 @@ const char* ExitStatusMeaning(int status)
                "opened";
     case kExitExcelHung: return "Excel did not answer in time";
     case kExitExcelWasRunning: return "Excel was running; nothing was changed";
+    case kExitListFailed: return "Excel's add-in list could not be read or changed";
     default: return "unknown status";
     }
 }
 
-int EndRun(int status)
+int EndRun(int status, const char* meaning)
 {
-    LogEvent("end: exit status " + std::to_string(status) + ": " + ExitStatusMeaning(status));
+    LogEvent("end: exit status " + std::to_string(status) + ": " +
+             (meaning != nullptr ? meaning : ExitStatusMeaning(status)));
     return status;
 }
 

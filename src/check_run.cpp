@@ -1,0 +1,40 @@
+#include "runs.h"
+
+#include "addin_list/addin_match.h"
+#include "addin_list/excel_lists.h"
+#include "addin_list/list_change.h"
+#include "report/console.h"
+#include "report/exit_status.h"
+#include "report/report.h"
+#include "report/text.h"
+#include "users/user_hive.h"
+
+namespace {
+
+// One line per place the add-in is installed, each after prefix; false
+// when the user's lists could not be read (reported).
+bool PrintPlaces(const UserHive& user, const std::wstring& addInPath, const std::string& prefix)
+{
+    std::vector<ExcelList> lists;
+    if (const ListError error = ReadExcelLists(user.root, lists)) {
+        ReportError(prefix + "Excel's add-in list could not be read (" +
+                        Describe(error, user.rootName) + ")",
+                    "Error");
+        return false;
+    }
+    const AddInMatcher addIn(addInPath, user.paths);
+    for (const InstalledPlace& place : InstalledPlaces(lists, addIn)) {
+        WriteLine(STD_OUTPUT_HANDLE, prefix + "installed: " + ExcelName(place.version) + " " +
+                                         AnsiFromWide(place.valueName) + " \"" +
+                                         AnsiFromWide(place.data) + "\"");
+    }
+    return true;
+}
+
+}  // namespace
+
+int CheckWhereInstalled(const Options& options)
+{
+    const std::wstring addInPath = WideFromAnsi(options.addInPath);
+    return PrintPlaces(CurrentUserHive(), addInPath, "") ? kExitUninstalled : kExitListFailed;
+}

@@ -1,0 +1,54 @@
+#include "users/user_identity.h"
+
+#include "report/text.h"
+
+#include <sddl.h>
+
+#include <vector>
+
+std::wstring SidText(PSID sid)
+{
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) {
+        return {};
+    }
+    const std::wstring result = text;
+    LocalFree(text);
+    return result;
+}
+
+std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackName)
+{
+    std::wstring name = fallbackName;
+    PSID sid = nullptr;
+    if (ConvertStringSidToSidW(sidText.c_str(), &sid)) {
+        wchar_t account[256] = {};
+        wchar_t domain[256] = {};
+        DWORD accountLength = 256;
+        DWORD domainLength = 256;
+        SID_NAME_USE use;
+        if (LookupAccountSidW(nullptr, sid, account, &accountLength, domain, &domainLength, &use) &&
+            account[0] != L'\0') {
+            name = account;
+        }
+        LocalFree(sid);
+    }
+    return AnsiFromWide(name) + " (" + AnsiFromWide(sidText) + ")";
+}
+
+std::wstring CurrentUserSid()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return {};
+    }
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    std::wstring sid;
+    if (size != 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+        sid = SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+    }
+    CloseHandle(token);
+    return sid;
+}
