@@ -7,6 +7,9 @@
 #include "report/exit_status.h"
 #include "report/report.h"
 #include "report/text.h"
+#include "report/log_file.h"
+#include "users/machine_users.h"
+#include "users/privileges.h"
 #include "users/user_hive.h"
 
 namespace {
@@ -31,10 +34,45 @@ bool PrintPlaces(const UserHive& user, const std::wstring& addInPath, const std:
     return true;
 }
 
+// Every profile's places, each line after its user.
+int CheckAllUsers(const std::wstring& addInPath)
+{
+    std::string why;
+    std::vector<Profile> profiles;
+    if (!EnableHivePrivileges(why)) {
+        ReportError("Reading every user's Excel lists needs administrator rights (" + why + ")",
+                    "Error");
+        return kExitListFailed;
+    }
+    if (!MachineProfiles(profiles, why)) {
+        ReportError("Every user's Excel lists could not be reached: " + why, "Error");
+        return kExitListFailed;
+    }
+    bool failed = false;
+    for (const Profile& profile : profiles) {
+        ProfileHive hive;
+        if (!hive.Open(profile, why)) {
+            ReportError(profile.label + ": Excel's add-in list could not be read (" + why + ")",
+                        "Error");
+            failed = true;
+            continue;
+        }
+        failed = !PrintPlaces(hive.User(), addInPath, profile.label + ": ") || failed;
+        if (!hive.Close(&why)) {
+            LogEvent("error: " + profile.label + ": " + why);
+            failed = true;
+        }
+    }
+    return failed ? kExitListFailed : kExitUninstalled;
+}
+
 }  // namespace
 
 int CheckWhereInstalled(const Options& options)
 {
     const std::wstring addInPath = WideFromAnsi(options.addInPath);
+    if (options.allUsers) {
+        return CheckAllUsers(addInPath);
+    }
     return PrintPlaces(CurrentUserHive(), addInPath, "") ? kExitUninstalled : kExitListFailed;
 }

@@ -8,7 +8,13 @@
 #include "report/exit_status.h"
 #include "report/log_file.h"
 #include "report/text.h"
+#include "report/report.h"
+#include "users/excel_users.h"
+#include "users/machine_users.h"
+#include "users/privileges.h"
 #include "users/user_hive.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -60,11 +66,74 @@ int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool r
     return kExitUninstalled;
 }
 
+bool RunsExcel(const RunningExcels& running, const Profile& profile)
+{
+    // Only a logged-on user runs anything; when an Excel's user can't be
+    // told, any of them might.
+    if (profile.sid.empty() || !IsHiveLoaded(profile.sid)) {
+        return false;
+    }
+    return running.ownerUnknown ||
+           std::find(running.sids.begin(), running.sids.end(), profile.sid) != running.sids.end();
+}
+
+// One profile's part of an /allusers run.
+int UninstallForProfile(const Profile& profile, const RunningExcels& running,
+                        const std::wstring& addInPath, bool remove)
+{
+    UserHive unreached;
+    unreached.label = profile.label;
+    if (RunsExcel(running, profile)) {
+        Tell(unreached, "skipped: Excel is running");
+        return kExitExcelWasRunning;
+    }
+    ProfileHive hive;
+    std::string why;
+    if (!hive.Open(profile, why)) {
+        Tell(unreached, "failed: " + why);
+        return kExitListFailed;
+    }
+    int status = UninstallForUser(hive.User(), addInPath, remove);
+    if (!hive.Close(&why)) {
+        LogEvent("error: " + profile.label + ": " + why);
+        status = kExitListFailed;
+    }
+    return status;
+}
+
+int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
+{
+    std::string why;
+    std::vector<Profile> profiles;
+    if (!EnableHivePrivileges(why)) {
+        ReportError("Changing every user's Excel lists needs administrator rights (" + why + ")",
+                    "Error");
+        return kExitListFailed;
+    }
+    if (!MachineProfiles(profiles, why)) {
+        ReportError("Every user's Excel lists could not be reached: " + why, "Error");
+        return kExitListFailed;
+    }
+    const RunningExcels running = options.force ? RunningExcels{} : UsersRunningExcel();
+    bool skipped = false;
+    bool failed = false;
+    for (const Profile& profile : profiles) {
+        const int status = UninstallForProfile(profile, running, addInPath, options.remove);
+        skipped = skipped || status == kExitExcelWasRunning;
+        failed = failed || status == kExitListFailed;
+    }
+    // A failure outranks a skip: trying again later would not mend it.
+    return failed ? kExitListFailed : skipped ? kExitExcelWasRunning : kExitUninstalled;
+}
+
 }  // namespace
 
 int UninstallThroughRegistry(const Options& options)
 {
     const std::wstring addInPath = WideFromAnsi(options.addInPath);
+    if (options.allUsers) {
+        return UninstallForAllUsers(addInPath, options);
+    }
     // An open Excel would write its old list back when it closes.
     if (!options.force && !WaitUntilExcelIsClosed()) {
         return kExitExcelWasRunning;

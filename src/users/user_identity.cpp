@@ -38,8 +38,13 @@ std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackN
 
 std::wstring CurrentUserSid()
 {
+    return ProcessUserSid(GetCurrentProcess());
+}
+
+std::wstring ProcessUserSid(HANDLE process)
+{
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) {
         return {};
     }
     DWORD size = 0;

@@ -13,5 +13,6 @@ std::wstring SidText(PSID sid);
 // look up, such as one deleted or one of a domain out of reach.
 std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackName);
 
-// The SID of the user this process runs as.
+// The SID of the user a process runs as; empty when it can't be told.
+std::wstring ProcessUserSid(HANDLE process);
 std::wstring CurrentUserSid();
