@@ -1,10 +1,14 @@
 #!/bin/bash
-# Times uninstall-addin.exe against a minimal client of the same Excel (start
-# it, tell it to quit, release it), interleaved, in one warm Wine prefix with
-# the stand-in registered, and prints each one's median and range and the
-# ratio of the medians. Every local-server start under Wine includes about a
-# second of fixed waiting inside COM activation, the same for both, so the
-# ratio, not the seconds, tells what the program itself costs.
+# Times, in one warm Wine prefix with the stand-in registered:
+# - uninstall-addin.exe against a minimal client of the same Excel (start it,
+#   tell it to quit, release it), interleaved. Every local-server start under
+#   Wine includes about a second of fixed waiting inside COM activation, the
+#   same for both, so the ratio, not the seconds, tells what the program
+#   itself costs;
+# - a /registry run against a run that only prints the usage (/?): the
+#   ratio of their medians;
+# - /allusers runs over 0, 25 and 50 extra user profiles: the cost per
+#   profile, which should stay the same as the profiles grow.
 #
 #   bash scripts/bench.sh [rounds]     (default 10)
 set -euo pipefail
@@ -117,3 +121,80 @@ printf '%-20s median %5d ms  (%d-%d ms)\n' "minimal client" \
   "$minimal_median" "$minimal_min" "$minimal_max"
 awk -v p="$program_median" -v m="$minimal_median" \
   'BEGIN { printf "ratio program/minimal (medians): %.3f\n", p / m }'
+
+# --- /registry against /? -------------------------------------------------
+
+usage_run() {
+  timed "$bin/uninstall-addin.exe" "/?" >>"$build/bench-usage.txt"
+}
+
+registry_run() {
+  "$wine" "$bin/excel-standin.exe" /set-installed "$addin" 1 </dev/null >/dev/null 2>&1
+  timed "$bin/uninstall-addin.exe" /registry /quiet "$addin" >>"$build/bench-registry.txt"
+  if ! grep -q ': removed "OPEN' "$build/bench-output.txt"; then
+    echo "a /registry run did not remove the add-in:" >&2
+    cat "$build/bench-output.txt" >&2
+    return 1
+  fi
+}
+
+: > "$build/bench-usage.txt"
+: > "$build/bench-registry.txt"
+echo
+echo "$rounds rounds of /registry and /?, in turn first"
+for round in $(seq 1 "$rounds"); do
+  if [ $((round % 2)) -eq 1 ]; then
+    registry_run
+    usage_run
+  else
+    usage_run
+    registry_run
+  fi
+done
+read -r registry_median registry_min registry_max < <(summary "$build/bench-registry.txt")
+read -r usage_median usage_min usage_max < <(summary "$build/bench-usage.txt")
+printf '%-20s median %5d ms  (%d-%d ms)\n' "/registry" \
+  "$registry_median" "$registry_min" "$registry_max"
+printf '%-20s median %5d ms  (%d-%d ms)\n' "/?" "$usage_median" "$usage_min" "$usage_max"
+awk -v r="$registry_median" -v u="$usage_median" \
+  'BEGIN { printf "ratio /registry / /? (medians): %.3f (goal: at most 1.2)\n", r / u }'
+
+# --- /allusers over more and more profiles --------------------------------
+
+# Each profile's list has the add-in between two others. Wine doesn't write
+# a loaded hive's changes back to its file, so every run finds the same.
+allusers_runs() {
+  local profiles="$1" file="$build/bench-allusers-$1.txt"
+  "$wine" "$bin/make-profiles.exe" /remove 50 </dev/null >/dev/null 2>&1
+  if [ "$profiles" -gt 0 ]; then
+    "$wine" "$bin/make-profiles.exe" "$profiles" 'C:\profiles' "$addin" </dev/null >/dev/null 2>&1
+  fi
+  : > "$file"
+  for _ in $(seq 1 "$rounds"); do
+    "$wine" "$bin/excel-standin.exe" /set-installed "$addin" 1 </dev/null >/dev/null 2>&1
+    timed "$bin/uninstall-addin.exe" /allusers /quiet "$addin" >>"$file"
+    local removed
+    removed=$(grep -c ': removed "OPEN' "$build/bench-output.txt" || true)
+    if [ "$removed" -ne $((profiles + 1)) ]; then
+      echo "an /allusers run over $profiles profiles removed $removed:" >&2
+      cat "$build/bench-output.txt" >&2
+      return 1
+    fi
+  done
+  summary "$file" >"$build/bench-allusers-$profiles.summary"
+}
+
+echo
+echo "$rounds /allusers runs each over 0, 25 and 50 extra profiles"
+allusers_runs 0
+allusers_runs 25
+allusers_runs 50
+read -r none_median _ _ <"$build/bench-allusers-0.summary"
+read -r half_median _ _ <"$build/bench-allusers-25.summary"
+read -r full_median _ _ <"$build/bench-allusers-50.summary"
+"$wine" "$bin/make-profiles.exe" /remove 50 </dev/null >/dev/null 2>&1
+printf '%-20s median %5d ms\n' "0 extra profiles" "$none_median" \
+  "25 extra profiles" "$half_median" "50 extra profiles" "$full_median"
+awk -v n="$none_median" -v h="$half_median" -v f="$full_median" \
+  'BEGIN { printf "cost per profile: %.1f ms over the first 25, %.1f ms over the next 25, %.1f ms over 50\n",
+           (h - n) / 25, (f - h) / 25, (f - n) / 50 }'

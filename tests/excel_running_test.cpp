@@ -2,6 +2,7 @@
 // add-ins back when it closes, undoing the uninstall; the program refuses
 // to work behind it.
 
+#include "pretend_excel.h"
 #include "uninstall_run.h"
 
 #include <gtest/gtest.h>
@@ -14,61 +15,6 @@ namespace {
 constexpr char kRunningBox[] = "uninstall-addin: Excel is running. Close every Excel window, then "
                                "choose Retry, or choose Cancel to "
                                "stop without changing anything.";
-
-// The stand-in pretending to be the user's own Excel: a main window, and on
-// closing the add-in states it found at its start written back.
-class PretendExcel {
-public:
-    PretendExcel()
-    {
-        std::wstring line =
-            QuoteArgument(ExecutableFolder() + kServerExe) + L" /pretend-running 120";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process)) {
-            ADD_FAILURE() << "can't start the pretend Excel";
-            return;
-        }
-        CloseHandle(process.hThread);
-        m_process = process.hProcess;
-        for (int i = 0; i < 200 && Window() == nullptr; ++i) {
-            Sleep(50);
-        }
-        EXPECT_NE(Window(), nullptr) << "no XLMAIN window";
-    }
-
-    ~PretendExcel()
-    {
-        Close();
-        if (m_process != nullptr) {
-            CloseHandle(m_process);
-        }
-    }
-
-    PretendExcel(const PretendExcel&) = delete;
-    PretendExcel& operator=(const PretendExcel&) = delete;
-
-    // As the user closes Excel: it writes its states back and is gone.
-    void Close()
-    {
-        if (m_process == nullptr || WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0) {
-            return;
-        }
-        PostMessageW(Window(), WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(m_process, 10000) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << "the pretend Excel did not close";
-            TerminateProcess(m_process, 97);
-            WaitForSingleObject(m_process, INFINITE);
-        }
-    }
-
-private:
-    static HWND Window() { return FindWindowW(L"XLMAIN", nullptr); }
-
-    HANDLE m_process = nullptr;
-};
 
 TEST_F(UninstallRun, QuietRunsRefuseAtOnceWhileExcelIsOpen)
 {

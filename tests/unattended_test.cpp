@@ -1,6 +1,7 @@
 // Runs as an uninstaller or a deployment tool makes them: quiet, logged,
 // with a time limit, against a busy or a stuck Excel.
 
+#include "pretend_excel.h"
 #include "uninstall_run.h"
 #include "version.h"
 
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -328,14 +330,9 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         } else {
             SetNumber(standin::kSettingsKey, standin::kNeverRegisterValue, 1);
         }
-        HANDLE other = nullptr;
+        std::unique_ptr<PretendExcel> usersExcel;
         if (c.otherExcel) {
-            other = StartProcess(QuoteArgument(ExecutableFolder() + kServerExe) +
-                                 L" /pretend-running 60");
-            ASSERT_NE(other, nullptr);
-            for (int i = 0; i < 200 && FindWindowW(L"XLMAIN", nullptr) == nullptr; ++i) {
-                Sleep(50);
-            }
+            usersExcel = std::make_unique<PretendExcel>();
         }
 
         const RunResult run =
@@ -358,10 +355,9 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         // The stuck Excel is gone by the time the program returns; the
         // user's own still runs.
         EXPECT_EQ(ProcessesNamed(kServerExe).size(), c.otherExcel ? 1u : 0u);
-        if (other != nullptr) {
-            EXPECT_EQ(WaitForSingleObject(other, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-            TerminateProcess(other, 0);
-            CloseHandle(other);
+        if (usersExcel) {
+            EXPECT_TRUE(usersExcel->Running());
+            usersExcel.reset();
         }
         const std::vector<std::string> calls = CallLog();
         ASSERT_FALSE(calls.empty());

@@ -1,0 +1,433 @@
+// /registry and /allusers: the add-in taken out of Excel's lists in the
+// registry, for this user or for every user of the machine, with Excel
+// registered but never started.
+
+#include "pretend_excel.h"
+#include "test_profiles.h"
+#include "uninstall_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kOldOptionsKey[] = L"Software\\Microsoft\\Office\\14.0\\Excel\\Options";
+constexpr wchar_t kOldAddInManagerKey[] =
+    L"Software\\Microsoft\\Office\\14.0\\Excel\\Add-in Manager";
+
+// How the runs name the user they run as: "<account> (<SID>)".
+std::string ThisUser()
+{
+    wchar_t name[256] = {};
+    DWORD length = 256;
+    GetUserNameW(name, &length);
+    return ToUtf8(name) + " (S-1-5-21-0-0-0-1000)";
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> lines)
+{
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+class RegistryRun : public UninstallRun {
+protected:
+    void SetUp() override
+    {
+        UninstallRun::SetUp();
+        DeleteFileW(m_runLog.c_str());
+    }
+
+    RunResult Registry(const std::wstring& switches, const std::wstring& path)
+    {
+        return Uninstall(switches + L" /log:" + QuoteArgument(m_runLog) + L" " +
+                         QuoteArgument(path));
+    }
+
+    // Excel was never asked anything.
+    void ExpectExcelUntouched()
+    {
+        EXPECT_TRUE(CallLog().empty());
+        EXPECT_TRUE(ServerGone());
+    }
+
+    std::vector<std::string> RunLog() const { return Lines(ReadFileBytes(m_runLog)); }
+
+    const std::wstring m_runLog = InWorkFolder(L"run.log");
+};
+
+TEST_F(RegistryRun, TakesTheAddInOutFromAnyPlaceInEachStoredFormKeepingTheOthers)
+{
+    const std::wstring bare = UserAddInsFolder() + L"\\Tools.xll";
+    struct Format {
+        std::wstring stored;
+        std::wstring path;  // as given on the command line
+        bool listed;        // gets an Add-in Manager value; those in the add-ins folder don't
+    };
+    const Format formats[] = {
+        {L"\"" + m_addIn + L"\"", m_addIn, true},
+        {L"/R \"" + m_addIn + L"\"", m_addIn, true},
+        {L"/F C:\\UNINSTALL-ADDIN-TESTS\\SAMPLE.XLAM", m_addIn, true},
+        {m_addIn, L"c:\\Uninstall-Addin-Tests\\sample.xlam", true},
+        {L" C:/uninstall-addin-tests/old/../Sample.xlam ", m_addIn, true},
+        {L"/R Tools.xll", bare, false},
+    };
+    const std::vector<std::wstring> others = {L"\"C:\\Add-ins\\Sales Tools.xlam\"",
+                                              L"/A Contoso.Functions", L"/R calc.xll"};
+    for (const Format& format : formats) {
+        for (const size_t place : {size_t{0}, size_t{2}, others.size()}) {
+            SCOPED_TRACE(ToUtf8(format.stored) + " at " + std::to_string(place));
+            SetUp();
+            std::vector<std::wstring> list = others;
+            list.insert(list.begin() + place, format.stored);
+            std::vector<RegValue> options = OpenValues(list);
+            options.push_back(TextValue(L"Font", L"Calibri,11"));
+            options.push_back(NumberValue(L"DefSheets", 3));
+            ReplaceValues(standin::kOptionsKey, options);
+            RegDeleteTreeW(HKEY_CURRENT_USER, standin::kAddInManagerKey);
+
+            const RunResult run = Registry(L"/registry /quiet", format.path);
+
+            EXPECT_EQ(run.exitCode, 0u) << run.errors;
+            EXPECT_EQ(run.output,
+                      ThisUser() + ": removed \"" +
+                          ToUtf8(place == 0 ? L"OPEN" : L"OPEN" + std::to_wstring(place)) +
+                          "\" under Excel 16.0\r\n");
+            std::vector<RegValue> kept = OpenValues(others);
+            kept.push_back(TextValue(L"Font", L"Calibri,11"));
+            kept.push_back(NumberValue(L"DefSheets", 3));
+            std::sort(kept.begin(), kept.end(),
+                      [](const RegValue& a, const RegValue& b) { return a.name < b.name; });
+            EXPECT_EQ(ValuesOf(standin::kOptionsKey), kept);
+            // Named by its full path, as given.
+            const std::vector<RegValue> listed =
+                format.listed ? std::vector<RegValue>{TextValue(format.path, L"")}
+                              : std::vector<RegValue>{};
+            EXPECT_EQ(ValuesOf(standin::kAddInManagerKey), listed);
+            ExpectExcelUntouched();
+            TearDown();
+        }
+    }
+}
+
+TEST_F(RegistryRun, CoversEveryExcelVersionOfTheUser)
+{
+    ReplaceValues(standin::kOptionsKey, OpenValues({L"A.xlam", m_addIn, L"B.xlam"}));
+    ReplaceValues(kOldOptionsKey, OpenValues({L"\"" + m_addIn + L"\"", L"C.xlam"}));
+
+    const RunResult run = Registry(L"/registry", m_addIn);
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(run.output, ThisUser() + ": removed \"OPEN1\" under Excel 16.0, \"OPEN\" under "
+                                       "Excel 14.0\r\n");
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam", L"B.xlam"}));
+    EXPECT_EQ(ValuesOf(kOldOptionsKey), OpenValues({L"C.xlam"}));
+    EXPECT_EQ(ValuesOf(standin::kAddInManagerKey), std::vector<RegValue>{TextValue(m_addIn, L"")});
+    EXPECT_EQ(ValuesOf(kOldAddInManagerKey), std::vector<RegValue>{TextValue(m_addIn, L"")});
+    ExpectExcelUntouched();
+
+    // Every value removed or moved is in the log, with its data.
+    const std::vector<std::string> log = RunLog();
+    for (const std::string& wanted :
+         {"removing: " + ThisUser() + " Excel 16.0 OPEN1 \"" + ToUtf8(m_addIn) + "\"",
+          "moved: " + ThisUser() + " Excel 16.0 OPEN2 to OPEN1 \"B.xlam\"",
+          "removing: " + ThisUser() + " Excel 14.0 OPEN \"\"" + ToUtf8(m_addIn) + "\"\"",
+          "moved: " + ThisUser() + " Excel 14.0 OPEN1 to OPEN \"C.xlam\"",
+          "result: " + ThisUser() +
+              ": removed \"OPEN1\" under Excel 16.0, \"OPEN\" under Excel "
+              "14.0"}) {
+        EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                                [&](const std::string& line) {
+                                    return line.size() > wanted.size() &&
+                                           line.compare(line.size() - wanted.size(), wanted.size(),
+                                                        wanted) == 0;
+                                }),
+                  1)
+            << wanted;
+    }
+}
+
+TEST_F(RegistryRun, AnAddInInstalledNowhereChangesNothing)
+{
+    const std::vector<RegValue> options = OpenValues({L"A.xlam", L"/R B.xll"});
+    ReplaceValues(standin::kOptionsKey, options);
+    RegDeleteTreeW(HKEY_CURRENT_USER, standin::kAddInManagerKey);
+
+    const RunResult run = Registry(L"/registry /quiet", m_addIn);
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, ThisUser() + ": not installed\r\n");
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), options);
+    HKEY manager = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, standin::kAddInManagerKey, 0, KEY_READ, &manager),
+              ERROR_FILE_NOT_FOUND);
+    ExpectExcelUntouched();
+}
+
+TEST_F(RegistryRun, RemoveTakesItOffTheAddInsDialogToo)
+{
+    ReplaceValues(standin::kOptionsKey, OpenValues({m_addIn, L"A.xlam"}));
+    ReplaceValues(standin::kAddInManagerKey,
+                  {TextValue(L"C:\\Add-ins\\Other.xlam", L""),
+                   TextValue(L"C:\\UNINSTALL-ADDIN-TESTS\\sample.xlam", L"")});
+    ReplaceValues(kOldAddInManagerKey, {TextValue(m_addIn, L"")});
+
+    const RunResult run = Registry(L"/registry /remove /quiet", m_addIn);
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, ThisUser() + ": removed \"OPEN\" under Excel 16.0; taken off the "
+                                       "Add-ins list under Excel 16.0, Excel 14.0\r\n");
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam"}));
+    EXPECT_EQ(ValuesOf(standin::kAddInManagerKey),
+              std::vector<RegValue>{TextValue(L"C:\\Add-ins\\Other.xlam", L"")});
+    EXPECT_TRUE(ValuesOf(kOldAddInManagerKey).empty());
+    ExpectExcelUntouched();
+}
+
+// An open Excel would write its old list back when it closes.
+TEST_F(RegistryRun, WaitsForAnOpenExcelUnlessForced)
+{
+    const std::vector<RegValue> options = OpenValues({L"A.xlam", m_addIn});
+    ReplaceValues(standin::kOptionsKey, options);
+    PretendExcel usersExcel;
+
+    const RunResult refused = Registry(L"/registry /quiet", m_addIn);
+
+    EXPECT_EQ(refused.exitCode, 5u);
+    EXPECT_EQ(refused.output, "");
+    EXPECT_EQ(refused.errors, "uninstall-addin: Excel is running: close it and run this again\r\n");
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), options);
+
+    const RunResult forced = Registry(L"/registry /force /quiet", m_addIn);
+
+    EXPECT_EQ(forced.exitCode, 0u);
+    EXPECT_EQ(forced.output, ThisUser() + ": removed \"OPEN1\" under Excel 16.0\r\n");
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam"}));
+    EXPECT_TRUE(usersExcel.Running());
+}
+
+// Profiles of other users, made as an administrator's machine has them.
+class AllUsersRun : public RegistryRun {
+protected:
+    struct TestProfile {
+        std::wstring name;
+        std::wstring sid;
+        std::vector<HiveValue> hive;  // none: no NTUSER.DAT at all
+        bool garbage = false;         // an NTUSER.DAT that is no hive
+    };
+
+    void SetUp() override
+    {
+        RegistryRun::SetUp();
+        ASSERT_TRUE(EnableHivePrivileges());
+        m_hivesBefore = LoadedHives();
+    }
+
+    void TearDown() override
+    {
+        if (m_loggedOn != nullptr) {
+            RegCloseKey(m_loggedOn);
+            m_loggedOn = nullptr;
+        }
+        for (const TestProfile& profile : m_profiles) {
+            RegUnLoadKeyW(HKEY_USERS, profile.sid.c_str());
+            UnregisterProfile(profile.sid);
+        }
+        m_profiles.clear();
+        RegDeleteValueW(HKEY_LOCAL_MACHINE, kProfileListKey, L"Default");
+        RegistryRun::TearDown();
+    }
+
+    std::wstring FolderOf(const std::wstring& name) const
+    {
+        return InWorkFolder(L"profiles") + L"\\" + name;
+    }
+
+    void Make(const TestProfile& profile)
+    {
+        CreateDirectoryW(InWorkFolder(L"profiles").c_str(), nullptr);
+        const std::wstring folder = FolderOf(profile.name);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring hive = folder + L"\\NTUSER.DAT";
+        DeleteFileW(hive.c_str());
+        if (profile.garbage) {
+            HANDLE file = CreateFileW(hive.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            DWORD written = 0;
+            WriteFile(file, "not a hive\r\n", 12, &written, nullptr);
+            CloseHandle(file);
+        } else if (!profile.hive.empty()) {
+            ASSERT_TRUE(SaveHive(hive, profile.hive));
+        }
+        if (!profile.sid.empty()) {
+            ASSERT_TRUE(RegisterProfile(profile.sid, folder));
+        }
+        m_profiles.push_back(profile);
+    }
+
+    // As Windows does when the user logs on.
+    void LogOn(const TestProfile& profile)
+    {
+        ASSERT_EQ(RegLoadKeyW(HKEY_USERS, profile.sid.c_str(),
+                              (FolderOf(profile.name) + L"\\NTUSER.DAT").c_str()),
+                  ERROR_SUCCESS);
+    }
+
+    std::vector<RegValue> LoggedOnValues(const TestProfile& profile, const wchar_t* key)
+    {
+        return ValuesOf((profile.sid + L"\\" + key).c_str(), HKEY_USERS);
+    }
+
+    std::string Label(const TestProfile& profile) const
+    {
+        return ToUtf8(profile.name) + " (" + ToUtf8(profile.sid) + ")";
+    }
+
+    std::vector<HiveValue> List(const std::vector<std::wstring>& open,
+                                const wchar_t* key = standin::kOptionsKey) const
+    {
+        std::vector<HiveValue> values;
+        for (const RegValue& value : OpenValues(open)) {
+            values.push_back({key, value.name, open[values.size()]});
+        }
+        return values;
+    }
+
+    std::vector<std::wstring> m_hivesBefore;
+    std::vector<TestProfile> m_profiles;
+    HKEY m_loggedOn = nullptr;
+};
+
+TEST_F(AllUsersRun, ChangesEveryUserItCanReachAndReportsEachOne)
+{
+    const TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001",
+                             List({L"A.xlam", m_addIn, L"B.xlam"})};
+    TestProfile bob = {L"bob", L"S-1-5-21-1111-2222-3333-1002",
+                       List({L"\"" + m_addIn + L"\"", L"A.xlam"})};
+    for (const HiveValue& value : List({m_addIn}, kOldOptionsKey)) {
+        bob.hive.push_back(value);
+    }
+    const TestProfile carl = {L"carl", L"S-1-5-21-1111-2222-3333-1003", {}};
+    const TestProfile dora = {L"dora", L"S-1-5-21-1111-2222-3333-1004", {}, true};
+    const TestProfile newUsers = {L"Default", L"", List({L"/R " + m_addIn})};
+    for (const TestProfile& profile : {ann, bob, carl, dora, newUsers}) {
+        Make(profile);
+    }
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kProfileListKey, L"Default", REG_SZ,
+                              FolderOf(L"Default").c_str(),
+                              static_cast<DWORD>((FolderOf(L"Default").size() + 1) * 2)),
+              ERROR_SUCCESS);
+    LogOn(ann);
+    ReplaceValues(standin::kOptionsKey, OpenValues({m_addIn}));
+
+    const RunResult run = Registry(L"/allusers /quiet", m_addIn);
+
+    EXPECT_EQ(run.exitCode, 6u);
+    EXPECT_EQ(run.errors, "");
+    const std::regex unloadable("(carl|dora) \\(S-1-5-21-1111-2222-3333-100[34]\\): failed: its "
+                                "hive \"C:\\\\uninstall-addin-tests\\\\profiles\\\\(carl|dora)\\\\"
+                                "NTUSER\\.DAT\" could not be loaded: .+");
+    std::vector<std::string> lines;
+    for (const std::string& line : Lines(run.output)) {
+        if (std::regex_match(line, unloadable)) {
+            lines.push_back("failed");
+        } else {
+            lines.push_back(line);
+        }
+    }
+    EXPECT_EQ(Sorted(lines), Sorted({
+                                 ThisUser() + ": removed \"OPEN\" under Excel 16.0",
+                                 Label(ann) + ": removed \"OPEN1\" under Excel 16.0",
+                                 Label(bob) + ": removed \"OPEN\" under Excel 16.0, \"OPEN\" "
+                                              "under Excel 14.0",
+                                 "failed",
+                                 "failed",
+                                 "Default (new users' profile): removed \"OPEN\" under Excel 16.0",
+                             }))
+        << run.output;
+
+    // A logged-on user's hive is changed in place.
+    EXPECT_EQ(LoggedOnValues(ann, standin::kOptionsKey), OpenValues({L"A.xlam", L"B.xlam"}));
+    EXPECT_EQ(LoggedOnValues(ann, standin::kAddInManagerKey),
+              std::vector<RegValue>{TextValue(m_addIn, L"")});
+    EXPECT_TRUE(ValuesOf(standin::kOptionsKey).empty());
+    // The others' hives were loaded and changed, which the log shows, and
+    // unloaded again, failures or not.
+    const std::string bobs = Label(bob) + " Excel ";
+    const std::vector<std::string> log = RunLog();
+    for (const std::string& wanted :
+         {"removing: " + bobs + "16.0 OPEN \"\"" + ToUtf8(m_addIn) + "\"\"",
+          "moved: " + bobs + "16.0 OPEN1 to OPEN \"A.xlam\"", "deleted: " + bobs + "16.0 OPEN1",
+          "added: " + bobs + "14.0 Add-in Manager \"" + ToUtf8(m_addIn) + "\"",
+          "removing: " + bobs + "14.0 OPEN \"" + ToUtf8(m_addIn) + "\"",
+          "deleted: " + bobs + "14.0 OPEN"}) {
+        EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                                [&](const std::string& line) {
+                                    return line.find(wanted) != std::string::npos;
+                                }),
+                  1)
+            << wanted;
+    }
+    std::vector<std::wstring> hivesAfter = LoadedHives();
+    hivesAfter.erase(std::remove(hivesAfter.begin(), hivesAfter.end(), ann.sid), hivesAfter.end());
+    EXPECT_EQ(hivesAfter, m_hivesBefore);
+    ExpectExcelUntouched();
+}
+
+// A user whose Excel runs would undo the change when it closes: left alone
+// and reported, and the run asks to be tried again (5); the others are done.
+TEST_F(AllUsersRun, LeavesAUserWhoseExcelRunsForLater)
+{
+    const TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001", List({m_addIn})};
+    Make(ann);
+    LogOn(ann);
+    const std::vector<RegValue> mine = OpenValues({L"A.xlam", m_addIn});
+    ReplaceValues(standin::kOptionsKey, mine);
+    // Every process under Wine runs as this user.
+    PretendExcel usersExcel;
+
+    const RunResult run = Registry(L"/allusers /quiet", m_addIn);
+
+    EXPECT_EQ(run.exitCode, 5u);
+    EXPECT_EQ(Sorted(Lines(run.output)),
+              Sorted({ThisUser() + ": skipped: Excel is running",
+                      Label(ann) + ": removed \"OPEN\" under Excel 16.0"}));
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), mine);
+    EXPECT_TRUE(LoggedOnValues(ann, standin::kOptionsKey).empty());
+
+    const RunResult forced = Registry(L"/allusers /force /quiet", m_addIn);
+
+    EXPECT_EQ(forced.exitCode, 0u);
+    EXPECT_EQ(Sorted(Lines(forced.output)),
+              Sorted({ThisUser() + ": removed \"OPEN1\" under Excel 16.0",
+                      Label(ann) + ": not installed"}));
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam"}));
+}
+
+TEST_F(AllUsersRun, CheckPrintsEachPlaceAfterItsUser)
+{
+    const TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001",
+                             List({L"A.xlam", L"/R " + m_addIn})};
+    const TestProfile bob = {L"bob", L"S-1-5-21-1111-2222-3333-1002", List({L"A.xlam"})};
+    Make(ann);
+    Make(bob);
+    ReplaceValues(standin::kOptionsKey, OpenValues({m_addIn}));
+
+    const RunResult run = Registry(L"/check /allusers /quiet", m_addIn);
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(
+        Sorted(Lines(run.output)),
+        Sorted({ThisUser() + ": installed: Excel 16.0 OPEN \"" + ToUtf8(m_addIn) + "\"",
+                Label(ann) + ": installed: Excel 16.0 OPEN1 \"/R " + ToUtf8(m_addIn) + "\""}));
+    EXPECT_EQ(LoadedHives(), m_hivesBefore);
+    ExpectExcelUntouched();
+}
+
+}  // namespace
