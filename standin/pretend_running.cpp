@@ -1,6 +1,6 @@
 #include "pretend_running.h"
 
-#include "addin_state.h"
+#include "addin_keys.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ void RunUntilClosed()
 
 int PretendRunning(DWORD seconds)
 {
-    const std::vector<StoredValue> atStart = LoadAllStates();
+    const AddInList atStart = ReadAddInList();
     HWND window = CreateMainWindow();
     if (!window)
         return 1;
@@ -62,5 +62,5 @@ int PretendRunning(DWORD seconds)
         return 1;
     }
     RunUntilClosed();
-    return SaveAllStates(atStart) == ERROR_SUCCESS ? 0 : 1;
+    return WriteAddInList(atStart) == ERROR_SUCCESS ? 0 : 1;
 }

@@ -7,9 +7,20 @@ namespace standin {
 inline constexpr wchar_t kClsid[] = L"{7C1E3B58-2F4A-4D61-9B0E-5A8D3C2F6E14}";
 inline constexpr wchar_t kProgId[] = L"Excel.Application";
 
-// HKEY_CURRENT_USER subkeys.
+// Where Excel keeps its list of add-ins, under HKEY_CURRENT_USER.
+inline constexpr wchar_t kExcelKey[] = L"Software\\Microsoft\\Office\\16.0\\Excel";
+// The installed add-ins are the REG_SZ values OPEN, OPEN1, OPEN2, ...: the
+// file, perhaps after flags ("/R", "/F"), quoted or not, a bare name being a
+// file in %APPDATA%\Microsoft\AddIns; "/A <ProgID>" is an automation
+// add-in. Every other value is one of Excel's settings.
+inline constexpr wchar_t kOptionsKey[] = L"Software\\Microsoft\\Office\\16.0\\Excel\\Options";
+// Add-ins listed but not installed: the value's name is the full path, its
+// data empty. Those in the user's add-ins folder have no value here.
+inline constexpr wchar_t kAddInManagerKey[] =
+    L"Software\\Microsoft\\Office\\16.0\\Excel\\Add-in Manager";
+
+// The stand-in's own settings, under HKEY_CURRENT_USER.
 inline constexpr wchar_t kSettingsKey[] = L"Software\\ExcelStandIn";
-inline constexpr wchar_t kAddInStateKey[] = L"Software\\ExcelStandIn\\AddIns";
 
 // Values under kSettingsKey, read once when the server starts.
 inline constexpr wchar_t kCallLogValue[] = L"CallLog";              // REG_SZ

@@ -1,0 +1,85 @@
+#include "automation_server.h"
+
+#include "addin_keys.h"
+#include "call_log.h"
+#include "class_factory.h"
+#include "message_filter.h"
+#include "server_state.h"
+#include "standin_ids.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <string>
+
+namespace {
+
+void PumpMessages()
+{
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// Serves until the client has let go of everything it was handed.
+HRESULT ServeUntilDone(REFCLSID clsid)
+{
+    // SINGLEUSE: every CoCreateInstance starts a fresh process, as with Excel.
+    static ClassFactory factory;
+    DWORD cookie = 0;
+    const HRESULT hr =
+        CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+    if (FAILED(hr))
+        return hr;
+    PumpMessages();
+    CoRevokeClassObject(cookie);
+    return S_OK;
+}
+
+// The filter must be in place before the class object is offered, so that
+// even the client's first call can be turned away.
+HRESULT Serve(REFCLSID clsid, DWORD rejections)
+{
+    if (rejections == 0)
+        return ServeUntilDone(clsid);
+    static BusyMessageFilter filter(rejections);
+    HRESULT hr = CoRegisterMessageFilter(&filter, nullptr);
+    if (FAILED(hr))
+        return hr;
+    hr = ServeUntilDone(clsid);
+    CoRegisterMessageFilter(nullptr, nullptr);
+    return hr;
+}
+
+}  // namespace
+
+int RunServer()
+{
+    ServerState& server = Server();
+    server.settings = ReadSettings();
+    SetCallLogPath(server.settings.callLog);
+    LogLine(L"start");
+    if (server.settings.failStart)
+        return 1;
+    // An Excel stuck before it is ready: the client's CoCreateInstance waits.
+    if (server.settings.neverRegister)
+        Sleep(INFINITE);
+    server.addIns = ReadAddInList();
+
+    CLSID clsid;
+    if (FAILED(CLSIDFromString(standin::kClsid, &clsid)))
+        return 1;
+    if (FAILED(CoInitialize(nullptr)))
+        return 1;
+    const HRESULT hr = Serve(clsid, server.settings.rejectCalls);
+    CoUninitialize();
+    if (FAILED(hr))
+        return 1;
+    // Marks the end a Quit asked for; a client that let go without one sees
+    // its last release as the last line.
+    if (server.quitRequested)
+        LogLine(L"exit");
+    return 0;
+}
