@@ -34,6 +34,14 @@ void AddInList::SetInstalled(size_t place, bool installed)
     addIn.installed = installed;
 }
 
+void AddInList::KeepInstalledFrom(const AddInList& earlier)
+{
+    for (size_t place = 0; place < earlier.addIns_.size(); ++place) {
+        if (earlier.addIns_[place].installed)
+            addIns_[place] = earlier.addIns_[place];
+    }
+}
+
 std::vector<const ListedAddIn*> AddInList::InstalledInOrder() const
 {
     std::vector<const ListedAddIn*> installed;

@@ -39,6 +39,10 @@ public:
 
     // Installing makes it the last installed add-in.
     void SetInstalled(size_t place, bool installed);
+    // An Excel that did not take the change: each add-in installed in
+    // earlier (a copy of this list from before) is installed again, in its
+    // old place.
+    void KeepInstalledFrom(const AddInList& earlier);
 
     std::vector<const ListedAddIn*> InstalledInOrder() const;
 

@@ -67,6 +67,7 @@ int RunServer()
     if (server.settings.neverRegister)
         Sleep(INFINITE);
     server.addIns = ReadAddInList();
+    server.addInsAtStart = server.addIns;
 
     CLSID clsid;
     if (FAILED(CLSIDFromString(standin::kClsid, &clsid)))

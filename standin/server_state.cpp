@@ -13,7 +13,10 @@ void EndIfDone()
     if (!server.served || server.liveObjects != 0 || server.ended)
         return;
     server.ended = true;
-    WriteAddInList(server.addIns);
+    AddInList addIns = server.addIns;
+    if (server.settings.keepInstalledOnExit)
+        addIns.KeepInstalledFrom(server.addInsAtStart);
+    WriteAddInList(addIns);
     PostQuitMessage(0);
 }
 

@@ -11,6 +11,7 @@
 struct ServerState {
     Settings settings;
     AddInList addIns;
+    AddInList addInsAtStart;
     long liveObjects = 0;
     int workbooksAdded = 0;
     DWORD invokesTurnedAway = 0;

@@ -31,6 +31,10 @@ inline constexpr wchar_t kNoObjectValue[] = L"NoObject";            // REG_SZ "O
 inline constexpr wchar_t kDieInValue[] = L"DieIn";                  // REG_SZ "Object.Member"
 inline constexpr wchar_t kFailStartValue[] = L"FailStart";          // REG_DWORD
 
+// An Excel that did not take the change: when it ends, it writes the
+// add-ins it found installed at its start back as installed.
+inline constexpr wchar_t kKeepInstalledOnExitValue[] = L"KeepInstalledOnExit";  // REG_DWORD 1
+
 // A busy or hung Excel. Each call turned away is logged on a line that starts
 // with "busy ", so a test can drop those lines and compare the rest with a
 // normal run.

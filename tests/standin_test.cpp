@@ -535,16 +535,18 @@ TEST_F(UninstallRun, UninstallingLeavesExcelsListAsExcelWritesIt)
         std::wstring stored;      // the data of X's OPEN1 value
         std::wstring path;        // the file the program is given
         const wchar_t* listedAs;  // X's Add-in Manager value; null: none
+        bool keepInstalled;
     };
     const std::wstring salesTools = InWorkFolder(L"Sales Tools.xlam");
     const std::wstring calc = InWorkFolder(L"calc.xll");
     const std::wstring bare = UserAddInsFolder() + L"\\Bare.xlam";
     const Case cases[] = {
-        {"quoted, with a blank", L"\"" + salesTools + L"\"", salesTools, salesTools.c_str()},
-        {"read-only .xll", L"/R " + calc, calc, calc.c_str()},
+        {"quoted, with a blank", L"\"" + salesTools + L"\"", salesTools, salesTools.c_str(), false},
+        {"read-only .xll", L"/R " + calc, calc, calc.c_str(), false},
         {"fast-load, in capitals", L"/F C:\\UNINSTALL-ADDIN-TESTS\\OLD.XLA",
-         InWorkFolder(L"Old.xla"), L"C:\\UNINSTALL-ADDIN-TESTS\\OLD.XLA"},
-        {"bare name in the add-ins folder", L"Bare.xlam", bare, nullptr},
+         InWorkFolder(L"Old.xla"), L"C:\\UNINSTALL-ADDIN-TESTS\\OLD.XLA", false},
+        {"bare name in the add-ins folder", L"Bare.xlam", bare, nullptr, false},
+        {"an Excel that keeps it", L"\"" + salesTools + L"\"", salesTools, nullptr, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -552,22 +554,31 @@ TEST_F(UninstallRun, UninstallingLeavesExcelsListAsExcelWritesIt)
         CreateDirectoryW(UserAddInsFolder().c_str(), nullptr);
         CreateEmptyFile(c.path);
         const RegValue x = TextValue(L"OPEN1", c.stored);
-        ReplaceValues(standin::kOptionsKey, With(settings, {a, x, b}));
+        std::vector<RegValue> options = With(settings, {a, x, b});
+        ReplaceValues(standin::kOptionsKey, options);
         ReplaceValues(standin::kAddInManagerKey, Listed({unticked}));
+        if (c.keepInstalled) {
+            SetNumber(standin::kSettingsKey, standin::kKeepInstalledOnExitValue, 1);
+        }
 
         const RunResult run = Uninstall(QuoteArgument(c.path));
 
         EXPECT_EQ(run.exitCode, 0u);
         EXPECT_TRUE(ServerGone());
-        EXPECT_EQ(ValuesOf(standin::kOptionsKey),
-                  Sorted(With(settings, {a, {L"OPEN1", b.type, b.data}})));
+        if (!c.keepInstalled) {
+            options = With(settings, {a, {L"OPEN1", b.type, b.data}});
+        }
+        EXPECT_EQ(ValuesOf(standin::kOptionsKey), Sorted(options));
         std::vector<std::wstring> listed = {unticked};
         if (c.listedAs != nullptr) {
             listed.push_back(c.listedAs);
         }
         EXPECT_EQ(ValuesOf(standin::kAddInManagerKey), Listed(listed));
-        EXPECT_EQ(StoredInstalled(c.path),
-                  c.listedAs != nullptr ? std::optional<bool>(false) : std::nullopt);
+        std::optional<bool> installed;
+        if (c.keepInstalled || c.listedAs != nullptr) {
+            installed = c.keepInstalled;
+        }
+        EXPECT_EQ(StoredInstalled(c.path), installed);
         DeleteFileW(c.path.c_str());
         TearDown();
     }
