@@ -3,6 +3,7 @@
 #include "addin_keys.h"
 #include "call_log.h"
 #include "class_factory.h"
+#include "main_window.h"
 #include "message_filter.h"
 #include "server_state.h"
 #include "standin_ids.h"
@@ -13,15 +14,6 @@
 #include <string>
 
 namespace {
-
-void PumpMessages()
-{
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
 
 // Serves until the client has let go of everything it was handed.
 HRESULT ServeUntilDone(REFCLSID clsid)
@@ -53,6 +45,20 @@ HRESULT Serve(REFCLSID clsid, DWORD rejections)
     return hr;
 }
 
+// Excel under automation has its main window too, hidden, from before it
+// takes its first call until it ends.
+HRESULT ServeWithMainWindow(REFCLSID clsid)
+{
+    ServerState& server = Server();
+    server.mainWindow = CreateMainWindow(false);
+    if (!server.mainWindow)
+        return HRESULT_FROM_WIN32(GetLastError());
+    const HRESULT hr = Serve(clsid, server.settings.rejectCalls);
+    if (IsWindow(server.mainWindow))
+        DestroyWindow(server.mainWindow);
+    return hr;
+}
+
 }  // namespace
 
 int RunServer()
@@ -74,7 +80,7 @@ int RunServer()
         return 1;
     if (FAILED(CoInitialize(nullptr)))
         return 1;
-    const HRESULT hr = Serve(clsid, server.settings.rejectCalls);
+    const HRESULT hr = ServeWithMainWindow(clsid);
     CoUninitialize();
     if (FAILED(hr))
         return 1;

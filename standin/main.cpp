@@ -3,6 +3,7 @@
 
 #include "addin_keys.h"
 #include "automation_server.h"
+#include "main_window.h"
 #include "pretend_running.h"
 #include "registration.h"
 #include "text.h"
@@ -35,7 +36,8 @@ int Usage()
 {
     WriteLine(STD_ERROR_HANDLE,
               L"usage: excel-standin /regserver | /unregserver | /set-installed <path> <0|1>"
-              L" | /show-installed <path> | /pretend-running <seconds> | -Embedding");
+              L" | /show-installed <path> | /pretend-running <seconds>"
+              L" | /pretend-hidden <seconds> | -Embedding");
     return 2;
 }
 
@@ -70,17 +72,17 @@ bool ParseSeconds(const std::wstring& text, DWORD& seconds)
         if (digit < L'0' || digit > L'9')
             return false;
         value = value * 10 + static_cast<DWORD>(digit - L'0');
-        if (value > kMaxPretendSeconds)
+        if (value > kMaxWindowSeconds)
             return false;
     }
     seconds = value;
     return true;
 }
 
-int PretendRunningFor(const std::wstring& text)
+int PretendFor(const std::wstring& text, int (*pretend)(DWORD seconds))
 {
     DWORD seconds = 0;
-    return ParseSeconds(text, seconds) ? PretendRunning(seconds) : Usage();
+    return ParseSeconds(text, seconds) ? pretend(seconds) : Usage();
 }
 
 int Run(const std::vector<std::wstring>& args)
@@ -98,7 +100,9 @@ int Run(const std::vector<std::wstring>& args)
     if (count == 2 && SameText(command, L"/show-installed"))
         return ShowInstalled(args[1]);
     if (count == 2 && SameText(command, L"/pretend-running"))
-        return PretendRunningFor(args[1]);
+        return PretendFor(args[1], PretendRunning);
+    if (count == 2 && SameText(command, L"/pretend-hidden"))
+        return PretendFor(args[1], PretendHidden);
     return Usage();
 }
 

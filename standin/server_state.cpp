@@ -6,7 +6,7 @@ namespace {
 
 // Excel writes its list back as it quits. Doing it before the client's last
 // release returns means that whoever looks once the client is done sees
-// the final list.
+// the final list, and no main window is left for the next client's check.
 void EndIfDone()
 {
     ServerState& server = Server();
@@ -17,7 +17,8 @@ void EndIfDone()
     if (server.settings.keepInstalledOnExit)
         addIns.KeepInstalledFrom(server.addInsAtStart);
     WriteAddInList(addIns);
-    PostQuitMessage(0);
+    // Its end ends the message loop.
+    DestroyWindow(server.mainWindow);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 // client's own.
 struct ServerState {
     Settings settings;
+    HWND mainWindow = nullptr;
     AddInList addIns;
     AddInList addInsAtStart;
     long liveObjects = 0;

@@ -351,6 +351,8 @@ TEST_F(StandIn, PretendingToRunShowsAMainWindowAndPutsTheListBackWhenItEnds)
     const Case cases[] = {
         {"running, window closed", L"/pretend-running 60", true, true},
         {"running, time is up", L"/pretend-running 3", false, true},
+        {"hidden, window closed", L"/pretend-hidden 60", true, false},
+        {"hidden, time is up", L"/pretend-hidden 3", false, false},
     };
     const std::vector<RegValue> installed = OpenValues({L"C:\\Installed.xlam"});
     const std::vector<RegValue> removed = Listed({L"C:\\Removed.xlam"});
@@ -384,13 +386,30 @@ TEST_F(StandIn, PretendingToRunShowsAMainWindowAndPutsTheListBackWhenItEnds)
     }
 }
 
-TEST_F(StandIn, PretendingToRunNeedsAWholeNumberOfSeconds)
+TEST_F(StandIn, PretendingNeedsAWholeNumberOfSeconds)
 {
-    for (const wchar_t* seconds : {L"", L" \"\"", L" -1", L" 2s", L" 1.5"}) {
-        SCOPED_TRACE(ToUtf8(seconds));
-        EXPECT_EQ(RunStandIn(std::wstring(L"/pretend-running") + seconds), 2u);
-        EXPECT_NE(ReadFileBytes(m_output).find("/pretend-running <seconds>"), std::string::npos);
+    for (const wchar_t* command : {L"/pretend-running", L"/pretend-hidden"}) {
+        for (const wchar_t* seconds : {L"", L" \"\"", L" -1", L" 2s", L" 1.5"}) {
+            SCOPED_TRACE(ToUtf8(command + std::wstring(seconds)));
+            EXPECT_EQ(RunStandIn(command + std::wstring(seconds)), 2u);
+            EXPECT_NE(ReadFileBytes(m_output).find(ToUtf8(command) + " <seconds>"),
+                      std::string::npos);
+        }
     }
+}
+
+// Excel under automation has a main window that nobody sees, for as long as
+// it serves.
+TEST_F(StandIn, ServesWithAHiddenMainWindow)
+{
+    {
+        ExcelClient client;
+        const std::vector<HWND> windows = StandInMainWindows();
+        ASSERT_EQ(windows.size(), 1u);
+        EXPECT_FALSE(IsWindowVisible(windows[0]));
+    }
+    EXPECT_TRUE(WaitUntilNoProcessNamed(kServerExe, kTimeoutMs));
+    EXPECT_EQ(FindWindowW(kMainWindowClass, nullptr), nullptr);
 }
 
 // What AddIns.Add finds in the list Excel read at its start, and what
