@@ -15,6 +15,16 @@
 
 namespace {
 
+// COM starts a local server in the system folder on Windows, but in its
+// client's folder under Wine, where a relative path the client passes would
+// find the client's files as Excel never does.
+bool MoveToSystemFolder()
+{
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH && SetCurrentDirectoryW(folder);
+}
+
 // Serves until the client has let go of everything it was handed.
 HRESULT ServeUntilDone(REFCLSID clsid)
 {
@@ -72,6 +82,8 @@ int RunServer()
     // An Excel stuck before it is ready: the client's CoCreateInstance waits.
     if (server.settings.neverRegister)
         Sleep(INFINITE);
+    if (!MoveToSystemFolder())
+        return 1;
     server.addIns = ReadAddInList();
     server.addInsAtStart = server.addIns;
 

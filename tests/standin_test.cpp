@@ -412,6 +412,28 @@ TEST_F(StandIn, ServesWithAHiddenMainWindow)
     EXPECT_EQ(FindWindowW(kMainWindowClass, nullptr), nullptr);
 }
 
+// COM starts Excel in the system folder, not in its client's, so a path
+// that means something only in the client's folder finds nothing.
+TEST_F(StandIn, DoesNotLookForFilesInItsClientsFolder)
+{
+    const std::wstring inWorkFolder = InWorkFolder(L"Relative.xlam");
+    CreateEmptyFile(inWorkFolder);
+    wchar_t clientFolder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, clientFolder);
+    ASSERT_TRUE(SetCurrentDirectoryW(kWorkFolder));
+    {
+        ExcelClient client;
+        IDispatch* addIn = nullptr;
+        EXPECT_EQ(client.Add(L"Relative.xlam", &addIn), DISP_E_EXCEPTION);
+        EXPECT_EQ(addIn, nullptr);
+        EXPECT_EQ(client.Add(inWorkFolder, &addIn), S_OK);
+        if (addIn != nullptr) {
+            addIn->Release();
+        }
+    }
+    SetCurrentDirectoryW(clientFolder);
+}
+
 // What AddIns.Add finds in the list Excel read at its start, and what
 // Excel writes back after Installed was set.
 TEST_F(StandIn, AClientFindsAndChangesTheListedAddIns)
