@@ -6,6 +6,9 @@ namespace standin {
 
 inline constexpr wchar_t kClsid[] = L"{7C1E3B58-2F4A-4D61-9B0E-5A8D3C2F6E14}";
 inline constexpr wchar_t kProgId[] = L"Excel.Application";
+// Excel registers its version as the default value of the ProgID's CurVer
+// key, which names this ProgID; its number is the version's registry key.
+inline constexpr wchar_t kVersionedProgId[] = L"Excel.Application.16";
 
 // Where Excel keeps its list of add-ins, under HKEY_CURRENT_USER.
 inline constexpr wchar_t kExcelKey[] = L"Software\\Microsoft\\Office\\16.0\\Excel";

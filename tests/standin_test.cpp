@@ -556,6 +556,28 @@ TEST_F(StandIn, SetsAndShowsAnAddInsStateOnExcelsList)
     }
 }
 
+TEST_F(StandIn, RegistersItsVersionAsExcelDoes)
+{
+    wchar_t curVer[64] = {};
+    DWORD size = sizeof curVer;
+    const std::wstring curVerKey = std::wstring(standin::kProgId) + L"\\CurVer";
+    EXPECT_EQ(RegGetValueW(HKEY_CLASSES_ROOT, curVerKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                           curVer, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(curVer, standin::kVersionedProgId);
+    CLSID expected = {};
+    ASSERT_EQ(CLSIDFromString(standin::kClsid, &expected), S_OK);
+    CLSID registered = {};
+    EXPECT_EQ(CLSIDFromProgID(standin::kVersionedProgId, &registered), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(registered, expected));
+
+    ASSERT_EQ(RunStandIn(L"/unregserver"), 0u);
+    EXPECT_NE(CLSIDFromProgID(standin::kVersionedProgId, &registered), S_OK);
+    EXPECT_NE(RegGetValueW(HKEY_CLASSES_ROOT, curVerKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                           curVer, &size),
+              ERROR_SUCCESS);
+}
+
 // Excel's list [A, X, B] in the forms it takes, with some of Excel's own
 // settings beside it; the program uninstalls X.
 TEST_F(UninstallRun, UninstallingLeavesExcelsListAsExcelWritesIt)
