@@ -578,6 +578,21 @@ TEST_F(StandIn, RegistersItsVersionAsExcelDoes)
               ERROR_SUCCESS);
 }
 
+TEST(StandInImage, SaysItIsExcel16)
+{
+    const std::wstring path = ExecutableFolder() + kServerExe;
+    DWORD ignored = 0;
+    std::vector<BYTE> data(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(data.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()));
+    void* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", &fixed, &size));
+    ASSERT_EQ(size, sizeof(VS_FIXEDFILEINFO));
+    EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS, MAKELONG(0, 16));
+    EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(fixed)->dwProductVersionMS, MAKELONG(0, 16));
+}
+
 // Excel's list [A, X, B] in the forms it takes, with some of Excel's own
 // settings beside it; the program uninstalls X.
 TEST_F(UninstallRun, UninstallingLeavesExcelsListAsExcelWritesIt)
