@@ -35,6 +35,7 @@ STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** o
     if (outer)
         return CLASS_E_NOAGGREGATION;
     LogLine(L"create Application");
+    OnApplicationCreated();
     DispatchObject* application = NewApplication();
     const HRESULT hr = application->QueryInterface(riid, object);
     application->Release();

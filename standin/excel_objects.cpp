@@ -1,12 +1,10 @@
 #include "excel_objects.h"
 
-#include "addin_state.h"
 #include "server_state.h"
 #include "text.h"
 
 #include <iterator>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -82,10 +80,12 @@ private:
     }
 };
 
+// An entry of the server's list of add-ins, which is written back when the
+// server ends, as Excel writes its own when it quits.
 class AddIn final : public DispatchObject {
 public:
-    explicit AddIn(std::wstring path)
-        : DispatchObject(L"AddIn", kAddInMembers, std::size(kAddInMembers)), path_(std::move(path))
+    explicit AddIn(size_t place)
+        : DispatchObject(L"AddIn", kAddInMembers, std::size(kAddInMembers)), place_(place)
     {}
 
 private:
@@ -94,10 +94,11 @@ private:
     {
         if (!result)
             return S_OK;
+        const ListedAddIn& addIn = Server().addIns.At(place_);
         if (member.id == kAddInFullName)
-            return ReturnString(*result, path_);
+            return ReturnString(*result, addIn.path);
         result->vt = VT_BOOL;
-        result->boolVal = LoadInstalled(path_) ? VARIANT_TRUE : VARIANT_FALSE;
+        result->boolVal = addIn.installed ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     }
 
@@ -105,11 +106,11 @@ private:
     {
         if (value.vt != VT_BOOL)
             return TypeMismatch(argErr, 0);
-        const LSTATUS status = SaveInstalled(path_, value.boolVal != VARIANT_FALSE);
-        return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
+        Server().addIns.SetInstalled(place_, value.boolVal != VARIANT_FALSE);
+        return S_OK;
     }
 
-    std::wstring path_;
+    size_t place_;
 };
 
 class AddIns final : public DispatchObject {
@@ -125,12 +126,13 @@ private:
         const VARIANT& filename = params.rgvarg[filenameIndex];
         if (filename.vt != VT_BSTR)
             return TypeMismatch(argErr, filenameIndex);
-        std::wstring path = FromBstr(filename.bstrVal);
+        const std::wstring path = FromBstr(filename.bstrVal);
         // Excel refuses to add an add-in while no workbook is open.
         if (Server().workbooksAdded == 0 || !IsFile(path))
             return RaiseError(member, false, excepInfo);
+        const size_t place = Server().addIns.Find(path);
         if (result)
-            ReturnObject(*result, new AddIn(std::move(path)));
+            ReturnObject(*result, new AddIn(place));
         return S_OK;
     }
 };

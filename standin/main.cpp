@@ -1,20 +1,17 @@
 // excel-standin: a local automation server that answers as "Excel.Application"
 // so the uninstaller can be tested where Excel is not installed.
 
-#include "addin_state.h"
-#include "call_log.h"
-#include "class_factory.h"
-#include "message_filter.h"
+#include "addin_keys.h"
+#include "automation_server.h"
+#include "main_window.h"
 #include "pretend_running.h"
 #include "registration.h"
-#include "server_state.h"
-#include "standin_ids.h"
 #include "text.h"
 
 #include <windows.h>
-#include <objbase.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,86 +36,29 @@ int Usage()
 {
     WriteLine(STD_ERROR_HANDLE,
               L"usage: excel-standin /regserver | /unregserver | /set-installed <path> <0|1>"
-              L" | /show-installed <path> | /pretend-running <seconds> | -Embedding");
+              L" | /show-installed <path> | /pretend-running <seconds>"
+              L" | /pretend-hidden <seconds> | -Embedding");
     return 2;
 }
 
-void PumpMessages()
-{
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-// Serves until the client has told it to quit and released everything.
-HRESULT ServeUntilQuit(REFCLSID clsid)
-{
-    // SINGLEUSE: every CoCreateInstance starts a fresh process, as with Excel.
-    static ClassFactory factory;
-    DWORD cookie = 0;
-    const HRESULT hr =
-        CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
-    if (FAILED(hr))
-        return hr;
-    PumpMessages();
-    CoRevokeClassObject(cookie);
-    return S_OK;
-}
-
-// The filter must be in place before the class object is offered, so that
-// even the client's first call can be turned away.
-HRESULT Serve(REFCLSID clsid, DWORD rejections)
-{
-    if (rejections == 0)
-        return ServeUntilQuit(clsid);
-    static BusyMessageFilter filter(rejections);
-    HRESULT hr = CoRegisterMessageFilter(&filter, nullptr);
-    if (FAILED(hr))
-        return hr;
-    hr = ServeUntilQuit(clsid);
-    CoRegisterMessageFilter(nullptr, nullptr);
-    return hr;
-}
-
-int RunServer()
-{
-    ServerState& server = Server();
-    server.settings = ReadSettings();
-    server.threadId = GetCurrentThreadId();
-    SetCallLogPath(server.settings.callLog);
-    LogLine(L"start");
-    if (server.settings.failStart)
-        return 1;
-    // An Excel stuck before it is ready: the client's CoCreateInstance waits.
-    if (server.settings.neverRegister)
-        Sleep(INFINITE);
-
-    CLSID clsid;
-    if (FAILED(CLSIDFromString(standin::kClsid, &clsid)))
-        return 1;
-    if (FAILED(CoInitialize(nullptr)))
-        return 1;
-    const HRESULT hr = Serve(clsid, server.settings.rejectCalls);
-    CoUninitialize();
-    if (FAILED(hr))
-        return 1;
-    LogLine(L"exit");
-    return 0;
-}
-
+// Changes the list as an Excel started and quit meanwhile would have: the
+// add-in is the last installed one, or listed but not installed, and the
+// list is written back dense.
 int SetInstalled(const std::wstring& path, const std::wstring& state)
 {
-    if (state != L"0" && state != L"1")
+    if (path.empty() || (state != L"0" && state != L"1"))
         return Usage();
-    return SaveInstalled(path, state == L"1") == ERROR_SUCCESS ? 0 : 1;
+    AddInList list = ReadAddInList();
+    list.SetInstalled(list.Find(path), state == L"1");
+    return WriteAddInList(list) == ERROR_SUCCESS ? 0 : 1;
 }
 
 int ShowInstalled(const std::wstring& path)
 {
-    WriteLine(STD_OUTPUT_HANDLE,
-              path + (LoadInstalled(path) ? L": installed" : L": not installed"));
+    const AddInList list = ReadAddInList();
+    const std::optional<size_t> place = list.PlaceOf(path);
+    const bool installed = place && list.At(*place).installed;
+    WriteLine(STD_OUTPUT_HANDLE, path + (installed ? L": installed" : L": not installed"));
     return 0;
 }
 
@@ -132,17 +72,17 @@ bool ParseSeconds(const std::wstring& text, DWORD& seconds)
         if (digit < L'0' || digit > L'9')
             return false;
         value = value * 10 + static_cast<DWORD>(digit - L'0');
-        if (value > kMaxPretendSeconds)
+        if (value > kMaxWindowSeconds)
             return false;
     }
     seconds = value;
     return true;
 }
 
-int PretendRunningFor(const std::wstring& text)
+int PretendFor(const std::wstring& text, int (*pretend)(DWORD seconds))
 {
     DWORD seconds = 0;
-    return ParseSeconds(text, seconds) ? PretendRunning(seconds) : Usage();
+    return ParseSeconds(text, seconds) ? pretend(seconds) : Usage();
 }
 
 int Run(const std::vector<std::wstring>& args)
@@ -160,7 +100,9 @@ int Run(const std::vector<std::wstring>& args)
     if (count == 2 && SameText(command, L"/show-installed"))
         return ShowInstalled(args[1]);
     if (count == 2 && SameText(command, L"/pretend-running"))
-        return PretendRunningFor(args[1]);
+        return PretendFor(args[1], PretendRunning);
+    if (count == 2 && SameText(command, L"/pretend-hidden"))
+        return PretendFor(args[1], PretendHidden);
     return Usage();
 }
 

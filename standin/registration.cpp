@@ -10,6 +10,8 @@ namespace {
 
 const std::wstring kPerUserClasses = L"Software\\Classes\\";
 const std::wstring kProgIdKey = std::wstring(standin::kProgId) + L"\\CLSID";
+const std::wstring kCurVerKey = std::wstring(standin::kProgId) + L"\\CurVer";
+const std::wstring kVersionedProgIdKey = std::wstring(standin::kVersionedProgId) + L"\\CLSID";
 const std::wstring kClsidKey = std::wstring(L"CLSID\\") + standin::kClsid;
 const std::wstring kServerKey = kClsidKey + L"\\LocalServer32";
 
@@ -56,6 +58,8 @@ std::wstring ModulePath()
 bool WriteEntries(HKEY root, const std::wstring& classes, const std::wstring& serverCommand)
 {
     return SetDefaultValue(root, classes + kProgIdKey, standin::kClsid) &&
+           SetDefaultValue(root, classes + kCurVerKey, standin::kVersionedProgId) &&
+           SetDefaultValue(root, classes + kVersionedProgIdKey, standin::kClsid) &&
            SetDefaultValue(root, classes + kClsidKey, L"Excel stand-in") &&
            SetDefaultValue(root, classes + kServerKey, serverCommand) &&
            SetDefaultValue(root, classes + kClsidKey + L"\\ProgID", standin::kProgId);
@@ -66,7 +70,18 @@ bool WriteEntries(HKEY root, const std::wstring& classes, const std::wstring& se
 bool SeenByCom(const std::wstring& serverCommand)
 {
     return DefaultValue(HKEY_CLASSES_ROOT, kProgIdKey) == standin::kClsid &&
+           DefaultValue(HKEY_CLASSES_ROOT, kCurVerKey) == standin::kVersionedProgId &&
+           DefaultValue(HKEY_CLASSES_ROOT, kVersionedProgIdKey) == standin::kClsid &&
            DefaultValue(HKEY_CLASSES_ROOT, kServerKey) == serverCommand;
+}
+
+// A ProgID may belong to a real Excel, so it goes only while it still
+// points here.
+bool DeleteProgIdIfOurs(const std::wstring& progId, const std::wstring& clsidKey)
+{
+    if (DefaultValue(HKEY_CLASSES_ROOT, clsidKey) != standin::kClsid)
+        return true;
+    return DeleteTree(HKEY_CLASSES_ROOT, progId);
 }
 
 }  // namespace
@@ -85,12 +100,11 @@ bool RegisterServer()
 bool UnregisterServer()
 {
     bool ok = DeleteTree(HKEY_CURRENT_USER, kPerUserClasses + standin::kProgId) &&
+              DeleteTree(HKEY_CURRENT_USER, kPerUserClasses + standin::kVersionedProgId) &&
               DeleteTree(HKEY_CURRENT_USER, kPerUserClasses + kClsidKey);
     // Whatever still shows through HKEY_CLASSES_ROOT under this CLSID is ours
-    // (written where per-user classes are not merged); the ProgID may belong
-    // to a real Excel, so it goes only while it still points here.
+    // (written where per-user classes are not merged).
     ok = DeleteTree(HKEY_CLASSES_ROOT, kClsidKey) && ok;
-    if (DefaultValue(HKEY_CLASSES_ROOT, kProgIdKey) == standin::kClsid)
-        ok = DeleteTree(HKEY_CLASSES_ROOT, standin::kProgId) && ok;
-    return ok;
+    ok = DeleteProgIdIfOurs(standin::kProgId, kProgIdKey) && ok;
+    return DeleteProgIdIfOurs(standin::kVersionedProgId, kVersionedProgIdKey) && ok;
 }

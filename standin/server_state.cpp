@@ -1,12 +1,24 @@
 #include "server_state.h"
 
+#include "addin_keys.h"
+
 namespace {
 
-void ExitIfDone()
+// Excel writes its list back as it quits. Doing it before the client's last
+// release returns means that whoever looks once the client is done sees
+// the final list, and no main window is left for the next client's check.
+void EndIfDone()
 {
-    const ServerState& server = Server();
-    if (server.quitRequested && server.liveObjects == 0)
-        PostThreadMessageW(server.threadId, WM_QUIT, 0, 0);
+    ServerState& server = Server();
+    if (!server.served || server.liveObjects != 0 || server.ended)
+        return;
+    server.ended = true;
+    AddInList addIns = server.addIns;
+    if (server.settings.keepInstalledOnExit)
+        addIns.KeepInstalledFrom(server.addInsAtStart);
+    WriteAddInList(addIns);
+    // Its end ends the message loop.
+    DestroyWindow(server.mainWindow);
 }
 
 }  // namespace
@@ -17,6 +29,11 @@ ServerState& Server()
     return state;
 }
 
+void OnApplicationCreated()
+{
+    Server().served = true;
+}
+
 void OnObjectCreated()
 {
     InterlockedIncrement(&Server().liveObjects);
@@ -25,11 +42,10 @@ void OnObjectCreated()
 void OnObjectDestroyed()
 {
     InterlockedDecrement(&Server().liveObjects);
-    ExitIfDone();
+    EndIfDone();
 }
 
 void OnQuitRequested()
 {
     Server().quitRequested = true;
-    ExitIfDone();
 }

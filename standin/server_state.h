@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addin_list.h"
 #include "settings.h"
 
 #include <windows.h>
@@ -9,17 +10,23 @@
 // client's own.
 struct ServerState {
     Settings settings;
-    DWORD threadId = 0;
+    HWND mainWindow = nullptr;
+    AddInList addIns;
+    AddInList addInsAtStart;
     long liveObjects = 0;
     int workbooksAdded = 0;
     DWORD invokesTurnedAway = 0;
+    bool served = false;
     bool quitRequested = false;
+    bool ended = false;
 };
 
 ServerState& Server();
 
-// The server leaves its message loop once it has been told to quit and
-// nothing it handed out is still alive.
+// The server ends once it has served a client and nothing it handed out is
+// still alive, whether or not it was told to quit, as Excel under
+// automation does when its last reference goes.
+void OnApplicationCreated();
 void OnObjectCreated();
 void OnObjectDestroyed();
 void OnQuitRequested();

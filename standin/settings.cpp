@@ -45,6 +45,8 @@ Settings ReadSettings()
         settings.failHResult = static_cast<HRESULT>(value);
     settings.failStart = ReadDword(standin::kFailStartValue, value) && value != 0;
     settings.neverRegister = ReadDword(standin::kNeverRegisterValue, value) && value != 0;
+    settings.keepInstalledOnExit =
+        ReadDword(standin::kKeepInstalledOnExitValue, value) && value != 0;
     if (ReadDword(standin::kRejectCallsValue, value))
         settings.rejectCalls = value;
     if (ReadDword(standin::kRetryLaterInvokesValue, value))

@@ -17,6 +17,7 @@ struct Settings {
     DWORD retryLaterInvokes = 0;
     std::wstring hangIn;
     bool neverRegister = false;
+    bool keepInstalledOnExit = false;
 };
 
 Settings ReadSettings();

@@ -6,10 +6,24 @@ namespace standin {
 
 inline constexpr wchar_t kClsid[] = L"{7C1E3B58-2F4A-4D61-9B0E-5A8D3C2F6E14}";
 inline constexpr wchar_t kProgId[] = L"Excel.Application";
+// Excel registers its version as the default value of the ProgID's CurVer
+// key, which names this ProgID; its number is the version's registry key.
+inline constexpr wchar_t kVersionedProgId[] = L"Excel.Application.16";
 
-// HKEY_CURRENT_USER subkeys.
+// Where Excel keeps its list of add-ins, under HKEY_CURRENT_USER.
+inline constexpr wchar_t kExcelKey[] = L"Software\\Microsoft\\Office\\16.0\\Excel";
+// The installed add-ins are the REG_SZ values OPEN, OPEN1, OPEN2, ...: the
+// file, perhaps after flags ("/R", "/F"), quoted or not, a bare name being a
+// file in %APPDATA%\Microsoft\AddIns; "/A <ProgID>" is an automation
+// add-in. Every other value is one of Excel's settings.
+inline constexpr wchar_t kOptionsKey[] = L"Software\\Microsoft\\Office\\16.0\\Excel\\Options";
+// Add-ins listed but not installed: the value's name is the full path, its
+// data empty. Those in the user's add-ins folder have no value here.
+inline constexpr wchar_t kAddInManagerKey[] =
+    L"Software\\Microsoft\\Office\\16.0\\Excel\\Add-in Manager";
+
+// The stand-in's own settings, under HKEY_CURRENT_USER.
 inline constexpr wchar_t kSettingsKey[] = L"Software\\ExcelStandIn";
-inline constexpr wchar_t kAddInStateKey[] = L"Software\\ExcelStandIn\\AddIns";
 
 // Values under kSettingsKey, read once when the server starts.
 inline constexpr wchar_t kCallLogValue[] = L"CallLog";              // REG_SZ
@@ -19,6 +33,10 @@ inline constexpr wchar_t kMissingMemberValue[] = L"MissingMember";  // REG_SZ "O
 inline constexpr wchar_t kNoObjectValue[] = L"NoObject";            // REG_SZ "Object.Member"
 inline constexpr wchar_t kDieInValue[] = L"DieIn";                  // REG_SZ "Object.Member"
 inline constexpr wchar_t kFailStartValue[] = L"FailStart";          // REG_DWORD
+
+// An Excel that did not take the change: when it ends, it writes the
+// add-ins it found installed at its start back as installed.
+inline constexpr wchar_t kKeepInstalledOnExitValue[] = L"KeepInstalledOnExit";  // REG_DWORD 1
 
 // A busy or hung Excel. Each call turned away is logged on a line that starts
 // with "busy ", so a test can drop those lines and compare the rest with a

@@ -1,5 +1,6 @@
 #include "uninstall_run.h"
 
+#include <algorithm>
 #include <regex>
 
 std::wstring InWorkFolder(const wchar_t* name)
@@ -34,15 +35,141 @@ void FailCall(const wchar_t* member, DWORD code)
     SetNumber(standin::kSettingsKey, standin::kFailHResultValue, code);
 }
 
+bool operator==(const RegValue& a, const RegValue& b)
+{
+    return a.name == b.name && a.type == b.type && a.data == b.data;
+}
+
+void PrintTo(const RegValue& value, std::ostream* out)
+{
+    *out << ToUtf8(value.name) << " (type " << value.type << ") =";
+    for (const BYTE byte : value.data) {
+        *out << ' ' << static_cast<int>(byte);
+    }
+}
+
+RegValue TextValue(const std::wstring& name, const std::wstring& text)
+{
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {name, REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+RegValue NumberValue(const std::wstring& name, DWORD number)
+{
+    const auto* bytes = reinterpret_cast<const BYTE*>(&number);
+    return {name, REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof number)};
+}
+
+static std::wstring OpenName(size_t place)
+{
+    return place == 0 ? L"OPEN" : L"OPEN" + std::to_wstring(place);
+}
+
+std::vector<RegValue> OpenValues(const std::vector<std::wstring>& texts)
+{
+    std::vector<RegValue> values;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        values.push_back(TextValue(OpenName(i), texts[i]));
+    }
+    return values;
+}
+
+void ReplaceValues(const wchar_t* key, const std::vector<RegValue>& values)
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    for (const RegValue& value : values) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, value.name.c_str(), value.type,
+                                  value.data.data(), static_cast<DWORD>(value.data.size())),
+                  ERROR_SUCCESS)
+            << ToUtf8(value.name);
+    }
+}
+
+std::vector<RegValue> ValuesOf(const wchar_t* key)
+{
+    std::vector<RegValue> values;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return values;
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[1024];
+        DWORD nameLength = 1024;
+        RegValue value;
+        value.data.resize(65536);
+        DWORD size = static_cast<DWORD>(value.data.size());
+        if (RegEnumValueW(opened, i, name, &nameLength, nullptr, &value.type, value.data.data(),
+                          &size) != ERROR_SUCCESS) {
+            break;
+        }
+        value.name.assign(name, nameLength);
+        value.data.resize(size);
+        values.push_back(value);
+    }
+    RegCloseKey(opened);
+    std::sort(values.begin(), values.end(),
+              [](const RegValue& a, const RegValue& b) { return a.name < b.name; });
+    return values;
+}
+
+std::wstring UserAddInsFolder()
+{
+    wchar_t appData[MAX_PATH] = {};
+    ExpandEnvironmentStringsW(L"%APPDATA%", appData, MAX_PATH);
+    return std::wstring(appData) + L"\\Microsoft\\AddIns";
+}
+
+void ForgetExcelState()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, standin::kSettingsKey);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Office");
+}
+
+namespace {
+
+bool SameName(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool IsOpenName(const std::wstring& name)
+{
+    return SameName(name.substr(0, 4), L"OPEN") &&
+           name.find_first_not_of(L"0123456789", 4) == std::wstring::npos;
+}
+
+// The full path of the file an OPEN value's text names, for the forms the
+// tests write: flags first, then the path, perhaps quoted or bare.
+std::wstring FileIn(const RegValue& value)
+{
+    std::wstring text(reinterpret_cast<const wchar_t*>(value.data.data()),
+                      value.data.size() / sizeof(wchar_t));
+    text = text.substr(0, text.find(L'\0'));
+    while (text.size() > 3 && text[0] == L'/' && text[2] == L' ') {
+        text = text.substr(3);
+    }
+    if (text.size() > 1 && text.front() == L'"') {
+        text = text.substr(1, text.find(L'"', 1) - 1);
+    }
+    return text.find(L'\\') == std::wstring::npos ? UserAddInsFolder() + L"\\" + text : text;
+}
+
+}  // namespace
+
 std::optional<bool> StoredInstalled(const std::wstring& path)
 {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, standin::kAddInStateKey, path.c_str(), RRF_RT_REG_DWORD,
-                     nullptr, &value, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
+    for (const RegValue& value : ValuesOf(standin::kOptionsKey)) {
+        if (value.type == REG_SZ && IsOpenName(value.name) && SameName(FileIn(value), path)) {
+            return true;
+        }
     }
-    return value != 0;
+    for (const RegValue& value : ValuesOf(standin::kAddInManagerKey)) {
+        if (SameName(value.name, path)) {
+            return false;
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<std::string> Lines(const std::string& text)
@@ -153,7 +280,7 @@ void UninstallRun::SetUp()
 {
     TerminateProcessesNamed(kServerExe);
     CreateDirectoryW(kWorkFolder, nullptr);
-    RegDeleteTreeW(HKEY_CURRENT_USER, standin::kSettingsKey);
+    ForgetExcelState();
     ASSERT_EQ(Server(L"/regserver"), 0u);
 
     DeleteFileW(m_log.c_str());
@@ -167,7 +294,7 @@ void UninstallRun::TearDown()
     // A run that ended early leaves its Excel behind, holding references
     // that nobody will release.
     TerminateProcessesNamed(kServerExe);
-    RegDeleteTreeW(HKEY_CURRENT_USER, standin::kSettingsKey);
+    ForgetExcelState();
 }
 
 DWORD UninstallRun::Server(const wchar_t* arguments)
@@ -178,7 +305,17 @@ DWORD UninstallRun::Server(const wchar_t* arguments)
 
 void UninstallRun::InstallAddIn(const std::wstring& path)
 {
-    SetNumber(standin::kAddInStateKey, path.c_str(), 1);
+    size_t installed = 0;
+    for (const RegValue& value : ValuesOf(standin::kOptionsKey)) {
+        installed += IsOpenName(value.name);
+    }
+    const bool blank = path.find(L' ') != std::wstring::npos;
+    const RegValue value = OpenValues(std::vector<std::wstring>(installed + 1)).back();
+    SetString(standin::kOptionsKey, value.name.c_str(),
+              blank ? L""
+                      " + path + L"
+                      ""
+                    : path);
 }
 
 RunResult UninstallRun::Uninstall(const std::wstring& arguments, BoxAnswer answer)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,33 @@ void SetNumber(const wchar_t* key, const wchar_t* name, DWORD value);
 // Makes the stand-in fail calls of member ("Object.Member") with code.
 void FailCall(const wchar_t* member, DWORD code);
 
-// The add-in's installed state as the stand-in keeps it.
+// A registry value as stored: name, type and bytes.
+struct RegValue {
+    std::wstring name;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+bool operator==(const RegValue& a, const RegValue& b);
+void PrintTo(const RegValue& value, std::ostream* out);
+
+// A REG_SZ value with its terminating null, as Windows writes text.
+RegValue TextValue(const std::wstring& name, const std::wstring& text);
+RegValue NumberValue(const std::wstring& name, DWORD number);
+// The values OPEN, OPEN1, ... holding these texts, in this order.
+std::vector<RegValue> OpenValues(const std::vector<std::wstring>& texts);
+// Makes the HKEY_CURRENT_USER key hold these values and no others.
+void ReplaceValues(const wchar_t* key, const std::vector<RegValue>& values);
+// Every value of the HKEY_CURRENT_USER key, sorted by name.
+std::vector<RegValue> ValuesOf(const wchar_t* key);
+// %APPDATA%\Microsoft\AddIns, where a bare file name in an OPEN value is.
+std::wstring UserAddInsFolder();
+
+// Removes the stand-in's settings and Excel's keys, as on a machine where
+// neither has run.
+void ForgetExcelState();
+
+// Whether the add-in is installed as Excel keeps it: true while an OPEN...
+// value names it, false while only an "Add-in Manager" value does.
 std::optional<bool> StoredInstalled(const std::wstring& path);
 
 std::vector<std::string> Lines(const std::string& text);
@@ -63,6 +90,7 @@ protected:
     void TearDown() override;
 
     DWORD Server(const wchar_t* arguments);
+    // Appends an OPEN... value naming the add-in, as Excel writes it.
     void InstallAddIn(const std::wstring& path);
 
     // Runs the program with a command line tail as given (already quoted);
