@@ -240,7 +240,7 @@ protected:
             UnregisterProfile(profile.sid);
         }
         m_profiles.clear();
-        RegDeleteValueW(HKEY_LOCAL_MACHINE, kProfileListKey, L"Default");
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kProfileListKey, L"Default");
         RegistryRun::TearDown();
     }
 

@@ -641,7 +641,8 @@ TEST_F(UninstallRun, UninstallingLeavesExcelsListAsExcelWritesIt)
 
         const RunResult run = Uninstall(QuoteArgument(c.path));
 
-        EXPECT_EQ(run.exitCode, 0u);
+        // The program sees that Excel kept it, and says so.
+        EXPECT_EQ(run.exitCode, c.keepInstalled ? 2u : 0u);
         EXPECT_TRUE(ServerGone());
         if (!c.keepInstalled) {
             options = With(settings, {a, {L"OPEN1", b.type, b.data}});

@@ -85,11 +85,11 @@ void ReplaceValues(const wchar_t* key, const std::vector<RegValue>& values)
     }
 }
 
-std::vector<RegValue> ValuesOf(const wchar_t* key)
+std::vector<RegValue> ValuesOf(const wchar_t* key, HKEY root)
 {
     std::vector<RegValue> values;
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
         return values;
     }
     for (DWORD i = 0;; ++i) {

@@ -51,8 +51,9 @@ RegValue NumberValue(const std::wstring& name, DWORD number);
 std::vector<RegValue> OpenValues(const std::vector<std::wstring>& texts);
 // Makes the HKEY_CURRENT_USER key hold these values and no others.
 void ReplaceValues(const wchar_t* key, const std::vector<RegValue>& values);
-// Every value of the HKEY_CURRENT_USER key, sorted by name.
-std::vector<RegValue> ValuesOf(const wchar_t* key);
+// Every value of the key (of HKEY_CURRENT_USER unless root says otherwise),
+// sorted by name.
+std::vector<RegValue> ValuesOf(const wchar_t* key, HKEY root = HKEY_CURRENT_USER);
 // %APPDATA%\Microsoft\AddIns, where a bare file name in an OPEN value is.
 std::wstring UserAddInsFolder();
 
