@@ -9,7 +9,6 @@
 #include "report/text.h"
 #include "report/log_file.h"
 #include "users/machine_users.h"
-#include "users/privileges.h"
 #include "users/user_hive.h"
 
 namespace {
@@ -37,20 +36,14 @@ bool PrintPlaces(const UserHive& user, const std::wstring& addInPath, const std:
 // Every profile's places, each line after its user.
 int CheckAllUsers(const std::wstring& addInPath)
 {
-    std::string why;
     std::vector<Profile> profiles;
-    if (!EnableHivePrivileges(why)) {
-        ReportError("Reading every user's Excel lists needs administrator rights (" + why + ")",
-                    "Error");
-        return kExitListFailed;
-    }
-    if (!MachineProfiles(profiles, why)) {
-        ReportError("Every user's Excel lists could not be reached: " + why, "Error");
+    if (!StartAllUsersRun("Reading", profiles)) {
         return kExitListFailed;
     }
     bool failed = false;
     for (const Profile& profile : profiles) {
         ProfileHive hive;
+        std::string why;
         if (!hive.Open(profile, why)) {
             ReportError(profile.label + ": Excel's add-in list could not be read (" + why + ")",
                         "Error");

@@ -11,7 +11,6 @@
 #include "report/report.h"
 #include "users/excel_users.h"
 #include "users/machine_users.h"
-#include "users/privileges.h"
 #include "users/user_hive.h"
 
 #include <algorithm>
@@ -103,15 +102,8 @@ int UninstallForProfile(const Profile& profile, const RunningExcels& running,
 
 int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
 {
-    std::string why;
     std::vector<Profile> profiles;
-    if (!EnableHivePrivileges(why)) {
-        ReportError("Changing every user's Excel lists needs administrator rights (" + why + ")",
-                    "Error");
-        return kExitListFailed;
-    }
-    if (!MachineProfiles(profiles, why)) {
-        ReportError("Every user's Excel lists could not be reached: " + why, "Error");
+    if (!StartAllUsersRun("Changing", profiles)) {
         return kExitListFailed;
     }
     const RunningExcels running = options.force ? RunningExcels{} : UsersRunningExcel();

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr LPCOLESTR kExcelProgId = L"Excel.Application";
+constexpr DWORD kUnquitGraceMs = 5000;
 
 void ReleaseReference(IDispatch*& reference)
 {
@@ -115,8 +116,10 @@ void CNuvExcelAuto::Shutdown()
     ReleaseReference(m_workbooks);
     ReleaseReference(m_application);
     // Excel writes its add-in list and lets go of the add-in file only as
-    // its process ends.
-    if (!toldToQuit) {
+    // its process ends. One that was not told to quit may still end once
+    // its last reference goes, and is given a moment to, so that its list
+    // is not cut short; otherwise it would stay for good.
+    if (!toldToQuit && !OwnExcelEndsWithin(kUnquitGraceMs)) {
         EndOwnExcel("it was not told to quit");
     }
     WaitForOwnExcelToEnd();

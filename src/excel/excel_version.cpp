@@ -59,9 +59,14 @@ std::optional<std::wstring> VersionOfExecutable(const std::wstring& path)
 
 }  // namespace
 
+std::wstring RegisteredExcelClsid()
+{
+    return DefaultValue(kProgIdKey);
+}
+
 std::wstring RegisteredExcelExecutable()
 {
-    const std::wstring clsid = DefaultValue(kProgIdKey);
+    const std::wstring clsid = RegisteredExcelClsid();
     if (clsid.empty()) {
         return {};
     }

@@ -13,3 +13,6 @@ std::optional<std::wstring> RegisteredExcelVersion();
 // The executable registered as Excel's local server, as a full path;
 // empty when the registration has none.
 std::wstring RegisteredExcelExecutable();
+
+// Excel's class id as registered for its ProgID, "{...}"; empty if none.
+std::wstring RegisteredExcelClsid();

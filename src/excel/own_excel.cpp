@@ -1,13 +1,10 @@
 #include "excel/own_excel.h"
 
-#include "addin_list/registry_key.h"
-#include "excel/registration_text.h"
+#include "excel/excel_processes.h"
 #include "excel/time_limit.h"
 #include "report/exit_status.h"
 #include "report/log_file.h"
 #include "report/text.h"
-
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <string>
@@ -72,29 +69,6 @@ public:
     }
 
 private:
-    static std::vector<DWORD> ProcessesNamed(const std::wstring& executableName)
-    {
-        std::vector<DWORD> found;
-        if (executableName.empty()) {
-            return found;
-        }
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        if (snapshot == INVALID_HANDLE_VALUE) {
-            return found;
-        }
-        PROCESSENTRY32W entry = {};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot, &entry); more;
-             more = Process32NextW(snapshot, &entry)) {
-            if (CompareStringOrdinal(entry.szExeFile, -1, executableName.c_str(), -1, TRUE) ==
-                CSTR_EQUAL) {
-                found.push_back(entry.th32ProcessID);
-            }
-        }
-        CloseHandle(snapshot);
-        return found;
-    }
-
     SRWLOCK m_lock = SRWLOCK_INIT;
     std::wstring m_executableName;
     std::vector<DWORD> m_before;
@@ -104,23 +78,6 @@ private:
 };
 
 OwnExcel ownExcel;
-
-std::wstring ServerExecutableName(const CLSID& excelClass)
-{
-    wchar_t clsid[40] = {};
-    if (StringFromGUID2(excelClass, clsid, 40) == 0) {
-        return {};
-    }
-    RegistryKey key;
-    std::wstring commandLine;
-    if (key.Open(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + clsid + L"\\LocalServer32",
-                 KEY_QUERY_VALUE) != ERROR_SUCCESS ||
-        key.ReadString(nullptr, commandLine) != ERROR_SUCCESS) {
-        return {};
-    }
-    const std::wstring executable = ExecutableOfCommandLine(commandLine);
-    return executable.substr(executable.find_last_of(L"\\/") + 1);
-}
 
 // Waits for one process, still handling this thread's window messages, as a
 // thread in a single-threaded apartment must.
@@ -143,7 +100,9 @@ void WaitWithMessages(HANDLE process)
 
 void NoteExcelProcessesBeforeStart(const CLSID& excelClass)
 {
-    ownExcel.NoteBefore(ServerExecutableName(excelClass));
+    wchar_t clsid[40] = {};
+    ownExcel.NoteBefore(StringFromGUID2(excelClass, clsid, 40) > 0 ? ServerExecutableName(clsid)
+                                                                   : std::wstring());
 }
 
 void FindOwnExcel()
@@ -161,6 +120,19 @@ void WaitForOwnExcelToEnd()
     for (const ExcelProcess& process : processes) {
         WaitWithMessages(process.handle);
     }
+}
+
+bool OwnExcelEndsWithin(DWORD milliseconds)
+{
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    for (const ExcelProcess& process : ownExcel.Processes()) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
+        if (WaitForSingleObject(process.handle, left) != WAIT_OBJECT_0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void EndOwnExcel(const char* why)

@@ -25,6 +25,9 @@ void FindOwnExcel();
 // ended.
 void WaitForOwnExcelToEnd();
 
+// Whether this run's Excel ends within milliseconds (or had ended).
+bool OwnExcelEndsWithin(DWORD milliseconds);
+
 // Ends this run's Excel if it still runs, saying why in the log.
 void EndOwnExcel(const char* why);
 

@@ -1,7 +1,9 @@
 #include "users/machine_users.h"
 
 #include "addin_list/registry_key.h"
+#include "report/report.h"
 #include "report/text.h"
+#include "users/privileges.h"
 #include "users/user_identity.h"
 
 #include <string>
@@ -135,6 +137,22 @@ bool MachineProfiles(std::vector<Profile>& profiles, std::string& why)
     const std::wstring defaultFolder = DefaultProfileFolder(profileList);
     if (!defaultFolder.empty() && FileExists(HiveFile(defaultFolder))) {
         profiles.push_back({L"", defaultFolder, "Default (new users' profile)"});
+    }
+    return true;
+}
+
+bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles)
+{
+    std::string why;
+    if (!EnableHivePrivileges(why)) {
+        ReportError(std::string(doing) + " every user's Excel lists needs administrator rights (" +
+                        why + ")",
+                    "Error");
+        return false;
+    }
+    if (!MachineProfiles(profiles, why)) {
+        ReportError("Every user's Excel lists could not be reached: " + why, "Error");
+        return false;
     }
     return true;
 }

@@ -50,5 +50,10 @@ private:
     std::wstring m_loadedName;  // its name under HKEY_USERS, when loaded here
 };
 
+// What a run over every user starts with: the privileges to load hives,
+// and the profiles. False, having reported why, when it can't go on; doing
+// says what the run does, "Changing" or "Reading".
+bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles);
+
 // Whether a user's hive is loaded under HKEY_USERS, as a logged-on user's is.
 bool IsHiveLoaded(const std::wstring& sid);

@@ -1,0 +1,43 @@
+#include "excel/excel_processes.h"
+
+#include "addin_list/registry_key.h"
+#include "excel/registration_text.h"
+
+#include <tlhelp32.h>
+
+std::wstring ServerExecutableName(const std::wstring& clsid)
+{
+    RegistryKey key;
+    std::wstring commandLine;
+    if (clsid.empty() ||
+        key.Open(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\LocalServer32", KEY_QUERY_VALUE) !=
+            ERROR_SUCCESS ||
+        key.ReadString(nullptr, commandLine) != ERROR_SUCCESS) {
+        return {};
+    }
+    const std::wstring executable = ExecutableOfCommandLine(commandLine);
+    return executable.substr(executable.find_last_of(L"\\/") + 1);
+}
+
+std::vector<DWORD> ProcessesNamed(const std::wstring& executableName)
+{
+    std::vector<DWORD> found;
+    if (executableName.empty()) {
+        return found;
+    }
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return found;
+    }
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (CompareStringOrdinal(entry.szExeFile, -1, executableName.c_str(), -1, TRUE) ==
+            CSTR_EQUAL) {
+            found.push_back(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}
