@@ -7,7 +7,6 @@
 #include "report/exit_status.h"
 #include "report/report.h"
 #include "report/text.h"
-#include "report/log_file.h"
 #include "users/machine_users.h"
 #include "users/user_hive.h"
 
@@ -52,7 +51,7 @@ int CheckAllUsers(const std::wstring& addInPath)
         }
         failed = !PrintPlaces(hive.User(), addInPath, profile.label + ": ") || failed;
         if (!hive.Close(&why)) {
-            LogEvent("error: " + profile.label + ": " + why);
+            ReportError(profile.label + ": " + why, "Error");
             failed = true;
         }
     }

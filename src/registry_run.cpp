@@ -7,8 +7,8 @@
 #include "report/console.h"
 #include "report/exit_status.h"
 #include "report/log_file.h"
-#include "report/text.h"
 #include "report/report.h"
+#include "report/text.h"
 #include "users/excel_users.h"
 #include "users/machine_users.h"
 #include "users/user_hive.h"
@@ -37,9 +37,9 @@ std::string Summary(const ListChangeOutcome& outcome)
 }
 
 // The user's line, on standard output and in the log.
-void Tell(const UserHive& user, const std::string& result)
+void Tell(const std::string& user, const std::string& result)
 {
-    const std::string line = user.label + ": " + result;
+    const std::string line = user + ": " + result;
     WriteLine(STD_OUTPUT_HANDLE, line);
     LogEvent("result: " + line);
 }
@@ -58,10 +58,10 @@ int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool r
                            remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
     }
     if (outcome.error) {
-        Tell(user, "failed: " + Describe(outcome.error, user.rootName));
+        Tell(user.label, "failed: " + Describe(outcome.error, user.rootName));
         return kExitListFailed;
     }
-    Tell(user, Summary(outcome));
+    Tell(user.label, Summary(outcome));
     return kExitUninstalled;
 }
 
@@ -80,21 +80,19 @@ bool RunsExcel(const RunningExcels& running, const Profile& profile)
 int UninstallForProfile(const Profile& profile, const RunningExcels& running,
                         const std::wstring& addInPath, bool remove)
 {
-    UserHive unreached;
-    unreached.label = profile.label;
     if (RunsExcel(running, profile)) {
-        Tell(unreached, "skipped: Excel is running");
+        Tell(profile.label, "skipped: Excel is running");
         return kExitExcelWasRunning;
     }
     ProfileHive hive;
     std::string why;
     if (!hive.Open(profile, why)) {
-        Tell(unreached, "failed: " + why);
+        Tell(profile.label, "failed: " + why);
         return kExitListFailed;
     }
     int status = UninstallForUser(hive.User(), addInPath, remove);
     if (!hive.Close(&why)) {
-        LogEvent("error: " + profile.label + ": " + why);
+        ReportError(profile.label + ": " + why, "Error");
         status = kExitListFailed;
     }
     return status;

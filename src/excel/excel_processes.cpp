@@ -1,6 +1,7 @@
 #include "excel/excel_processes.h"
 
 #include "addin_list/registry_key.h"
+#include "excel/excel_version.h"
 #include "excel/registration_text.h"
 
 #include <tlhelp32.h>
@@ -40,4 +41,15 @@ std::vector<DWORD> ProcessesNamed(const std::wstring& executableName)
     }
     CloseHandle(snapshot);
     return found;
+}
+
+std::vector<DWORD> ExcelProcesses()
+{
+    const std::wstring registered = ServerExecutableName(RegisteredExcelClsid());
+    std::vector<DWORD> processes = ProcessesNamed(registered);
+    if (CompareStringOrdinal(registered.c_str(), -1, L"EXCEL.EXE", -1, TRUE) != CSTR_EQUAL) {
+        const std::vector<DWORD> excel = ProcessesNamed(L"EXCEL.EXE");
+        processes.insert(processes.end(), excel.begin(), excel.end());
+    }
+    return processes;
 }

@@ -14,3 +14,7 @@ std::wstring ServerExecutableName(const std::wstring& clsid);
 // The running processes whose executable file is named executableName
 // (compared as Windows compares names).
 std::vector<DWORD> ProcessesNamed(const std::wstring& executableName);
+
+// Every running Excel: the processes of the executable registered for
+// Excel.Application, and any EXCEL.EXE.
+std::vector<DWORD> ExcelProcesses();

@@ -1,7 +1,6 @@
 #include "users/excel_users.h"
 
 #include "excel/excel_processes.h"
-#include "excel/excel_version.h"
 #include "users/user_identity.h"
 
 #include <windows.h>
@@ -34,10 +33,6 @@ void NoteUsers(const std::vector<DWORD>& processes, RunningExcels& running)
 RunningExcels UsersRunningExcel()
 {
     RunningExcels running;
-    const std::wstring registered = ServerExecutableName(RegisteredExcelClsid());
-    NoteUsers(ProcessesNamed(registered), running);
-    if (CompareStringOrdinal(registered.c_str(), -1, L"EXCEL.EXE", -1, TRUE) != CSTR_EQUAL) {
-        NoteUsers(ProcessesNamed(L"EXCEL.EXE"), running);
-    }
+    NoteUsers(ExcelProcesses(), running);
     return running;
 }
