@@ -1,7 +1,7 @@
 #!/bin/bash
 # Times, in one warm Wine prefix with the stand-in registered:
 # - uninstall-addin.exe against a minimal client of the same Excel (start it,
-#   tell it to quit, release it), interleaved. Every local-server start under
+#   tell it to quit, release it, wait until it has ended), interleaved. Every local-server start under
 #   Wine includes about a second of fixed waiting inside COM activation, the
 #   same for both, so the ratio, not the seconds, tells what the program
 #   itself costs;
@@ -86,7 +86,7 @@ program_run() {
 
 minimal_run() {
   wait_for_no_standin
-  timed "$bin/minimal-client.exe" >>"$build/bench-minimal.txt"
+  timed "$bin/minimal-client.exe" excel-standin.exe >>"$build/bench-minimal.txt"
 }
 
 : > "$build/bench-program.txt"

@@ -4,7 +4,6 @@
 #include "excel/time_limit.h"
 #include "report/exit_status.h"
 #include "report/log_file.h"
-#include "report/text.h"
 
 #include <algorithm>
 #include <string>
@@ -114,6 +113,7 @@ void WaitForOwnExcelToEnd()
 {
     const std::vector<ExcelProcess> processes = ownExcel.Processes();
     if (processes.empty()) {
+        LogEvent("not waited for: the Excel process this run started could not be told");
         return;
     }
     const ExcelStep step(ExcelStep::Kind::End);
