@@ -4,6 +4,8 @@
 #include "addin_list/addin_match.h"
 #include "addin_list/registry_key.h"
 
+#include "wide_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,11 +13,6 @@
 namespace {
 
 const PathBase kBase = {L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\AddIns", L"C:\\Deploy"};
-
-std::string Shown(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
 
 TEST(AddInMatch, TellsWhichOpenValuesNameTheAddIn)
 {

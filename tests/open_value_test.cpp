@@ -1,5 +1,7 @@
 #include "addin_list/open_value.h"
 
+#include "wide_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,11 +10,6 @@
 namespace {
 
 using Flags = std::vector<std::wstring>;
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
 
 TEST(OpenValue, ReadsEveryFormExcelAndInstallersWrite)
 {
@@ -50,7 +47,7 @@ TEST(OpenValue, ReadsEveryFormExcelAndInstallersWrite)
         {L"\"\"", {}, L""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.data));
+        SCOPED_TRACE(Shown(c.data));
         const OpenValue value = ParseOpenValue(c.data);
         EXPECT_FALSE(value.automation);
         EXPECT_EQ(value.flags, c.flags);
@@ -73,7 +70,7 @@ TEST(OpenValue, AnAutomationAddInNamesNoFile)
         {L"/A C:\\Add-ins\\x.xlam", L"C:\\Add-ins\\x.xlam"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.data));
+        SCOPED_TRACE(Shown(c.data));
         const OpenValue value = ParseOpenValue(c.data);
         EXPECT_TRUE(value.automation);
         EXPECT_EQ(value.progId, c.progId);

@@ -1,15 +1,12 @@
 #include "addin_list/path_rules.h"
 
+#include "wide_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
 
 const PathBase kBase = {L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\AddIns",
                         L"D:\\Deploy\\Contoso"};
@@ -51,7 +48,7 @@ TEST(PathRules, ResolvesEachSpellingToOneFullPath)
         {L"", L""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.path));
+        SCOPED_TRACE(Shown(c.path));
         EXPECT_EQ(FullPath(c.path, kBase), c.full);
     }
 }
@@ -62,7 +59,7 @@ TEST(PathRules, TellsBareNamesAndFolders)
     EXPECT_TRUE(IsBareFileName(L"Sales Tools.xlam"));
     for (const wchar_t* path :
          {L"", L".", L"..", L"sub\\calc.xll", L"sub/calc.xll", L"C:calc.xll", L"\\calc.xll"}) {
-        EXPECT_FALSE(IsBareFileName(path)) << Narrow(path);
+        EXPECT_FALSE(IsBareFileName(path)) << Shown(path);
     }
     EXPECT_EQ(ParentFolder(L"C:\\Add-ins\\x.xlam"), L"C:\\Add-ins");
     EXPECT_EQ(ParentFolder(L"C:\\x.xlam"), L"C:\\");

@@ -1,15 +1,12 @@
 #include "excel/registration_text.h"
 
+#include "wide_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
 
 TEST(RegistrationText, FindsTheServerProgramInItsCommandLine)
 {
@@ -35,7 +32,7 @@ TEST(RegistrationText, FindsTheServerProgramInItsCommandLine)
         {L"   ", L""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.commandLine));
+        SCOPED_TRACE(Shown(c.commandLine));
         EXPECT_EQ(ExecutableOfCommandLine(c.commandLine), c.executable);
     }
 }
@@ -54,7 +51,7 @@ TEST(RegistrationText, TakesTheVersionKeyFromTheVersionedProgId)
         {L"Excel.Application.12345", L""},  {L"", L""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.progId));
+        SCOPED_TRACE(Shown(c.progId));
         const std::optional<std::wstring> version = VersionOfProgId(c.progId);
         EXPECT_EQ(version.value_or(L""), c.version);
     }
