@@ -19,20 +19,3 @@ void LogBusyRejection(const char* member, HRESULT hr, DWORD pauseMs)
                   static_cast<unsigned long>(pauseMs));
     LogEvent(text);
 }
-
-void PauseWithMessages(DWORD milliseconds)
-{
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
-        const DWORD wait = MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                                                     static_cast<DWORD>(end - now), QS_ALLINPUT);
-        if (wait != WAIT_OBJECT_0) {
-            continue;
-        }
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}

@@ -3,6 +3,7 @@
 // takes it or the step's time limit ends the run.
 #pragma once
 
+#include "excel/message_wait.h"
 #include "excel/time_limit.h"
 
 #include <windows.h>
@@ -14,10 +15,6 @@ bool IsBusyRejection(HRESULT hr);
 
 // Records a rejection that will be retried after pauseMs.
 void LogBusyRejection(const char* member, HRESULT hr, DWORD pauseMs);
-
-// Waits while still handling this thread's window messages, which a thread
-// in a single-threaded apartment owes to COM and to other programs.
-void PauseWithMessages(DWORD milliseconds);
 
 inline constexpr DWORD kFirstBusyPauseMs = 50;
 inline constexpr DWORD kLongestBusyPauseMs = 1000;
@@ -35,7 +32,7 @@ HRESULT CallWhileBusy(const char* member, Call call)
             return hr;
         }
         LogBusyRejection(member, hr, pause);
-        PauseWithMessages(pause);
+        WaitWithMessages(nullptr, pause);
         pause = std::min(pause * 2, kLongestBusyPauseMs);
     }
 }

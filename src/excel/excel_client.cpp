@@ -2,9 +2,9 @@
 
 #include "excel/dispatch.h"
 #include "excel/own_excel.h"
+#include "excel/time_limit.h"
 #include "report/report.h"
 #include "report/text.h"
-#include "excel/time_limit.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "excel/own_excel.h"
 
 #include "excel/excel_processes.h"
+#include "excel/message_wait.h"
 #include "excel/time_limit.h"
 #include "report/exit_status.h"
 #include "report/log_file.h"
@@ -78,23 +79,6 @@ private:
 
 OwnExcel ownExcel;
 
-// Waits for one process, still handling this thread's window messages, as a
-// thread in a single-threaded apartment must.
-void WaitWithMessages(HANDLE process)
-{
-    for (;;) {
-        const DWORD wait = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
-        if (wait != WAIT_OBJECT_0 + 1) {
-            return;
-        }
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
-
 }  // namespace
 
 void NoteExcelProcessesBeforeStart(const CLSID& excelClass)
@@ -118,7 +102,7 @@ void WaitForOwnExcelToEnd()
     }
     const ExcelStep step(ExcelStep::Kind::End);
     for (const ExcelProcess& process : processes) {
-        WaitWithMessages(process.handle);
+        WaitWithMessages(process.handle, INFINITE);
     }
 }
 
@@ -128,7 +112,7 @@ bool OwnExcelEndsWithin(DWORD milliseconds)
     for (const ExcelProcess& process : ownExcel.Processes()) {
         const ULONGLONG now = GetTickCount64();
         const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
-        if (WaitForSingleObject(process.handle, left) != WAIT_OBJECT_0) {
+        if (!WaitWithMessages(process.handle, left)) {
             return false;
         }
     }
