@@ -54,10 +54,15 @@ bool SameText(const std::wstring& a, const std::wstring& b)
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+PathBase UserPaths(const std::wstring& addInsFolder)
+{
+    return {addInsFolder, CurrentFolder()};
+}
+
 PathBase CurrentUserPaths()
 {
     const std::wstring appData = EnvironmentVariable(L"APPDATA");
-    return {appData.empty() ? std::wstring() : appData + L"\\Microsoft\\AddIns", CurrentFolder()};
+    return UserPaths(appData.empty() ? std::wstring() : appData + L"\\Microsoft\\AddIns");
 }
 
 AddInMatcher::AddInMatcher(const std::wstring& addInPath, const PathBase& base)

@@ -34,6 +34,8 @@ private:
 // Ordinal comparison without regard to case, as Windows compares names.
 bool SameText(const std::wstring& a, const std::wstring& b);
 
-// This user's add-ins folder, %APPDATA%\Microsoft\AddIns, and the current
-// folder.
+// A user's paths: their add-ins folder, and the current folder.
+PathBase UserPaths(const std::wstring& addInsFolder);
+
+// This user's: %APPDATA%\Microsoft\AddIns.
 PathBase CurrentUserPaths();

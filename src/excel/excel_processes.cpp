@@ -1,22 +1,12 @@
 #include "excel/excel_processes.h"
 
-#include "addin_list/registry_key.h"
 #include "excel/excel_version.h"
-#include "excel/registration_text.h"
 
 #include <tlhelp32.h>
 
 std::wstring ServerExecutableName(const std::wstring& clsid)
 {
-    RegistryKey key;
-    std::wstring commandLine;
-    if (clsid.empty() ||
-        key.Open(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\LocalServer32", KEY_QUERY_VALUE) !=
-            ERROR_SUCCESS ||
-        key.ReadString(nullptr, commandLine) != ERROR_SUCCESS) {
-        return {};
-    }
-    const std::wstring executable = ExecutableOfCommandLine(commandLine);
+    const std::wstring executable = ServerExecutable(clsid);
     return executable.substr(executable.find_last_of(L"\\/") + 1);
 }
 

@@ -3,9 +3,18 @@
 #include "excel/excel_processes.h"
 #include "report/report.h"
 
+#include <windows.h>
+
 #include <string>
+#include <vector>
 
 namespace {
+
+// A top-level Excel main window (class XLMAIN) on this desktop.
+struct ExcelWindow {
+    bool visible;  // the user's Excel; a hidden one is some program's automation Excel
+    DWORD processId;
+};
 
 BOOL CALLBACK NoteExcelWindow(HWND window, LPARAM found)
 {
@@ -29,14 +38,14 @@ const ExcelWindow* FirstVisible(const std::vector<ExcelWindow>& windows)
     return nullptr;
 }
 
-}  // namespace
-
 std::vector<ExcelWindow> ExcelWindows()
 {
     std::vector<ExcelWindow> windows;
     EnumWindows(NoteExcelWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
+
+}  // namespace
 
 bool WaitUntilExcelIsClosed()
 {

@@ -3,18 +3,6 @@
 // waits until no such Excel is open.
 #pragma once
 
-#include <windows.h>
-
-#include <vector>
-
-// A top-level Excel main window (class XLMAIN) on this desktop.
-struct ExcelWindow {
-    bool visible;  // the user's Excel; a hidden one is some program's automation Excel
-    DWORD processId;
-};
-
-std::vector<ExcelWindow> ExcelWindows();
-
 // Returns true once no Excel is open. A visible one is the user's: the user
 // is asked to close it and retry, or, in a quiet run, told to. A hidden one
 // has no window to close: the report names its process. Returns false when

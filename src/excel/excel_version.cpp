@@ -64,9 +64,8 @@ std::wstring RegisteredExcelClsid()
     return DefaultValue(kProgIdKey);
 }
 
-std::wstring RegisteredExcelExecutable()
+std::wstring ServerExecutable(const std::wstring& clsid)
 {
-    const std::wstring clsid = RegisteredExcelClsid();
     if (clsid.empty()) {
         return {};
     }
@@ -78,6 +77,6 @@ std::optional<std::wstring> RegisteredExcelVersion()
     if (std::optional<std::wstring> version = VersionOfProgId(DefaultValue(kCurVerKey))) {
         return version;
     }
-    const std::wstring executable = RegisteredExcelExecutable();
+    const std::wstring executable = ServerExecutable(RegisteredExcelClsid());
     return executable.empty() ? std::nullopt : VersionOfExecutable(executable);
 }

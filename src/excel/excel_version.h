@@ -10,9 +10,9 @@
 // executable registered as its local server; nothing when neither tells.
 std::optional<std::wstring> RegisteredExcelVersion();
 
-// The executable registered as Excel's local server, as a full path;
-// empty when the registration has none.
-std::wstring RegisteredExcelExecutable();
+// The program registered as the local server of the class whose CLSID is
+// given as text ("{...}"), as a full path; empty when there is none.
+std::wstring ServerExecutable(const std::wstring& clsid);
 
 // Excel's class id as registered for its ProgID, "{...}"; empty if none.
 std::wstring RegisteredExcelClsid();

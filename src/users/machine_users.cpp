@@ -1,5 +1,6 @@
 #include "users/machine_users.h"
 
+#include "addin_list/addin_match.h"
 #include "addin_list/registry_key.h"
 #include "report/report.h"
 #include "report/text.h"
@@ -88,13 +89,6 @@ std::wstring RoamingFolder(HKEY userRoot, const std::wstring& profileFolder)
         return Expanded(appData);
     }
     return profileFolder + L"\\AppData\\Roaming";
-}
-
-std::wstring CurrentFolder()
-{
-    wchar_t folder[MAX_PATH] = {};
-    const DWORD length = GetCurrentDirectoryW(MAX_PATH, folder);
-    return length > 0 && length < MAX_PATH ? folder : L"";
 }
 
 // A name under HKEY_USERS that no one else uses.
@@ -195,10 +189,9 @@ bool ProfileHive::Open(const Profile& profile, std::string& why)
         return false;
     }
     m_user.label = profile.label;
-    m_user.sid = profile.sid;
     m_user.root = root;
     m_user.rootName = "HKEY_USERS\\" + AnsiFromWide(name);
-    m_user.paths = {RoamingFolder(root, profile.folder) + L"\\Microsoft\\AddIns", CurrentFolder()};
+    m_user.paths = UserPaths(RoamingFolder(root, profile.folder) + L"\\Microsoft\\AddIns");
     return true;
 }
 

@@ -43,7 +43,6 @@ public:
 
     // The user as the lists' code needs them, while the hive is open.
     const UserHive& User() const { return m_user; }
-    bool LoadedHere() const { return !m_loadedName.empty(); }
 
 private:
     UserHive m_user;

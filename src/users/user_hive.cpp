@@ -17,8 +17,7 @@ std::wstring UserName()
 UserHive CurrentUserHive()
 {
     UserHive user;
-    user.sid = CurrentUserSid();
-    user.label = UserLabel(user.sid, UserName());
+    user.label = UserLabel(CurrentUserSid(), UserName());
     user.root = HKEY_CURRENT_USER;
     user.rootName = "HKEY_CURRENT_USER";
     user.paths = CurrentUserPaths();

@@ -9,8 +9,7 @@
 #include <string>
 
 struct UserHive {
-    std::string label;  // "ann (S-1-5-21-...)", as reports name the user
-    std::wstring sid;
+    std::string label;     // "ann (S-1-5-21-...)", as reports name the user
     HKEY root = nullptr;   // the root of the user's hive
     std::string rootName;  // "HKEY_CURRENT_USER", "HKEY_USERS\S-1-5-21-..."
     PathBase paths;        // their add-ins folder
