@@ -12,17 +12,6 @@
 
 namespace {
 
-constexpr wchar_t kOldOptionsKey[] = L"Software\\Microsoft\\Office\\14.0\\Excel\\Options";
-constexpr wchar_t kOldAddInManagerKey[] =
-    L"Software\\Microsoft\\Office\\14.0\\Excel\\Add-in Manager";
-
-std::vector<RegValue> SortedByName(std::vector<RegValue> values)
-{
-    std::sort(values.begin(), values.end(),
-              [](const RegValue& a, const RegValue& b) { return a.name < b.name; });
-    return values;
-}
-
 class ExcelListRun : public UninstallRun {
 protected:
     void SetUp() override

@@ -15,10 +15,6 @@
 
 namespace {
 
-constexpr wchar_t kOldOptionsKey[] = L"Software\\Microsoft\\Office\\14.0\\Excel\\Options";
-constexpr wchar_t kOldAddInManagerKey[] =
-    L"Software\\Microsoft\\Office\\14.0\\Excel\\Add-in Manager";
-
 // How the runs name the user they run as: "<account> (<SID>)".
 std::string ThisUser()
 {
@@ -100,9 +96,7 @@ TEST_F(RegistryRun, TakesTheAddInOutFromAnyPlaceInEachStoredFormKeepingTheOthers
             std::vector<RegValue> kept = OpenValues(others);
             kept.push_back(TextValue(L"Font", L"Calibri,11"));
             kept.push_back(NumberValue(L"DefSheets", 3));
-            std::sort(kept.begin(), kept.end(),
-                      [](const RegValue& a, const RegValue& b) { return a.name < b.name; });
-            EXPECT_EQ(ValuesOf(standin::kOptionsKey), kept);
+            EXPECT_EQ(ValuesOf(standin::kOptionsKey), SortedByName(kept));
             // Named by its full path, as given.
             const std::vector<RegValue> listed =
                 format.listed ? std::vector<RegValue>{TextValue(format.path, L"")}

@@ -57,13 +57,6 @@ std::vector<HWND> WaitForStandInMainWindow(DWORD timeoutMs)
     return windows;
 }
 
-std::vector<RegValue> Sorted(std::vector<RegValue> values)
-{
-    std::sort(values.begin(), values.end(),
-              [](const RegValue& a, const RegValue& b) { return a.name < b.name; });
-    return values;
-}
-
 std::vector<RegValue> With(std::vector<RegValue> values, const std::vector<RegValue>& more)
 {
     values.insert(values.end(), more.begin(), more.end());
@@ -77,7 +70,7 @@ std::vector<RegValue> Listed(const std::vector<std::wstring>& paths)
     for (const std::wstring& path : paths) {
         values.push_back(TextValue(path, L""));
     }
-    return Sorted(values);
+    return SortedByName(values);
 }
 
 HRESULT CallWith(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* argument,
@@ -521,7 +514,7 @@ TEST_F(StandIn, AClientFindsAndChangesTheListedAddIns)
             addIn->Release();
         }
         EXPECT_TRUE(WaitUntilNoProcessNamed(kServerExe, kTimeoutMs));
-        EXPECT_EQ(ValuesOf(standin::kOptionsKey), Sorted(c.optionsAfter));
+        EXPECT_EQ(ValuesOf(standin::kOptionsKey), SortedByName(c.optionsAfter));
         EXPECT_EQ(ValuesOf(standin::kAddInManagerKey), Listed(c.listedAfter));
     }
 }
@@ -647,7 +640,7 @@ TEST_F(UninstallRun, UninstallingLeavesExcelsListAsExcelWritesIt)
         if (!c.keepInstalled) {
             options = With(settings, {a, {L"OPEN1", b.type, b.data}});
         }
-        EXPECT_EQ(ValuesOf(standin::kOptionsKey), Sorted(options));
+        EXPECT_EQ(ValuesOf(standin::kOptionsKey), SortedByName(options));
         std::vector<std::wstring> listed = {unticked};
         if (c.listedAs != nullptr) {
             listed.push_back(c.listedAs);

@@ -107,6 +107,11 @@ std::vector<RegValue> ValuesOf(const wchar_t* key, HKEY root)
         values.push_back(value);
     }
     RegCloseKey(opened);
+    return SortedByName(values);
+}
+
+std::vector<RegValue> SortedByName(std::vector<RegValue> values)
+{
     std::sort(values.begin(), values.end(),
               [](const RegValue& a, const RegValue& b) { return a.name < b.name; });
     return values;

@@ -51,6 +51,13 @@ RegValue NumberValue(const std::wstring& name, DWORD number);
 std::vector<RegValue> OpenValues(const std::vector<std::wstring>& texts);
 // Makes the HKEY_CURRENT_USER key hold these values and no others.
 void ReplaceValues(const wchar_t* key, const std::vector<RegValue>& values);
+// An older Excel's keys, which often stay after an upgrade.
+inline constexpr wchar_t kOldOptionsKey[] = L"Software\\Microsoft\\Office\\14.0\\Excel\\Options";
+inline constexpr wchar_t kOldAddInManagerKey[] =
+    L"Software\\Microsoft\\Office\\14.0\\Excel\\Add-in Manager";
+
+// values in the order ValuesOf gives them.
+std::vector<RegValue> SortedByName(std::vector<RegValue> values);
 // Every value of the key (of HKEY_CURRENT_USER unless root says otherwise),
 // sorted by name.
 std::vector<RegValue> ValuesOf(const wchar_t* key, HKEY root = HKEY_CURRENT_USER);
