@@ -335,6 +335,9 @@ RunResult UninstallRun::Uninstall(const std::wstring& arguments, BoxAnswer answe
     RunResult run;
     BoxRecorder recorder(std::move(answer));
     const ProcessOutcome outcome = RunProcess(line, outputPath, kRunTimeoutMs, errorPath);
+    if (outcome.exitCode == static_cast<DWORD>(-1) && outcome.launchError != 0) {
+        ADD_FAILURE() << "the program could not be started: error " << outcome.launchError;
+    }
     run.exitCode = outcome.exitCode;
     run.timedOut = outcome.timedOut;
     run.elapsedMs = outcome.elapsedMs;

@@ -21,18 +21,16 @@ void CloseOutputs(HANDLE output, HANDLE errors)
     }
 }
 
-}  // namespace
-
-ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
-                          DWORD timeoutMs, const std::wstring& errorPath)
+// One launch; false, with the error, when the process never started.
+bool Launch(const std::wstring& commandLine, const std::wstring& outputPath,
+            const std::wstring& errorPath, PROCESS_INFORMATION& process, DWORD& error)
 {
-    ProcessOutcome outcome;
     HANDLE output = CreateInheritableOutput(outputPath);
     HANDLE errors = errorPath.empty() ? output : CreateInheritableOutput(errorPath);
     if (output == INVALID_HANDLE_VALUE || errors == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
         CloseOutputs(output, errors);
-        outcome.exitCode = static_cast<DWORD>(-1);
-        return outcome;
+        return false;
     }
 
     STARTUPINFOW startup = {};
@@ -43,15 +41,32 @@ ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& o
     startup.hStdError = errors;
 
     std::wstring mutableLine = commandLine;
+    const bool started = CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &process) != FALSE;
+    error = started ? 0 : GetLastError();
+    CloseOutputs(output, errors);
+    return started;
+}
+
+}  // namespace
+
+ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
+                          DWORD timeoutMs, const std::wstring& errorPath)
+{
+    ProcessOutcome outcome;
     PROCESS_INFORMATION process = {};
     const ULONGLONG start = GetTickCount64();
-    if (!CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        CloseOutputs(output, errors);
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) {
+            Sleep(200);
+        }
+        started = Launch(commandLine, outputPath, errorPath, process, outcome.launchError);
+    }
+    if (!started) {
         outcome.exitCode = static_cast<DWORD>(-1);
         return outcome;
     }
-    CloseOutputs(output, errors);
     CloseHandle(process.hThread);
 
     if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {

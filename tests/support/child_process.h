@@ -10,13 +10,15 @@ struct ProcessOutcome {
     DWORD exitCode = 0;
     bool timedOut = false;
     ULONGLONG elapsedMs = 0;  // from start to end
+    DWORD launchError = 0;    // set, with exitCode -1, when it never started
 };
 
 // Runs commandLine with its standard output going to outputPath, and its
 // standard error to errorPath (or to outputPath too, when errorPath is
 // empty), and waits for it, ending it after timeoutMs. Output goes to files
 // because a server the process starts inherits its handles and may outlive
-// it.
+// it. A launch that fails is tried again a few times, since under a loaded
+// Wine starting a process now and then fails for no reason of the test's.
 ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
                           DWORD timeoutMs, const std::wstring& errorPath = {});
 
