@@ -60,11 +60,10 @@ int CheckAllUsers(const std::wstring& addInPath)
 
 }  // namespace
 
-int CheckWhereInstalled(const Options& options)
+int CheckWhereInstalled(const Options& options, const AddInFile& addIn)
 {
-    const std::wstring addInPath = WideFromAnsi(options.addInPath);
     if (options.allUsers) {
-        return CheckAllUsers(addInPath);
+        return CheckAllUsers(addIn.full);
     }
-    return PrintPlaces(CurrentUserHive(), addInPath, "") ? kExitUninstalled : kExitListFailed;
+    return PrintPlaces(CurrentUserHive(), addIn.full, "") ? kExitUninstalled : kExitListFailed;
 }

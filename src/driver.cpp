@@ -2,6 +2,7 @@
 // through Excel itself, driven by OLE Automation, or where Excel can't run,
 // through Excel's lists in the registry.
 
+#include "command_line/addin_file.h"
 #include "command_line/options.h"
 #include "command_line/usage.h"
 #include "excel/dispatch.h"
@@ -9,6 +10,7 @@
 #include "report/exit_status.h"
 #include "report/log_file.h"
 #include "report/report.h"
+#include "report/text.h"
 #include "runs.h"
 #include "version.h"
 
@@ -53,12 +55,24 @@ int main(int argc, char* argv[])
     }
     LogStart(options);
 
+    // Every mode means the file that Windows would open from here.
+    AddInFile addIn;
+    std::string problem;
+    if (!LocateAddInFile(options.addInPath, addIn, problem)) {
+        ReportUsageError(problem);
+        return EndRun(kExitUsage);
+    }
+    const std::string full = AnsiFromWide(addIn.full);
+    if (full != addIn.typed) {
+        LogEvent("add-in file: \"" + full + "\"");
+    }
+
     switch (options.mode) {
     case Mode::Check: {
-        const int status = CheckWhereInstalled(options);
+        const int status = CheckWhereInstalled(options, addIn);
         return EndRun(status, status == kExitUninstalled ? "checked" : nullptr);
     }
-    case Mode::Registry: return EndRun(UninstallThroughRegistry(options));
-    default: return EndRun(UninstallThroughExcel(options));
+    case Mode::Registry: return EndRun(UninstallThroughRegistry(options, addIn));
+    default: return EndRun(UninstallThroughExcel(options, addIn));
     }
 }

@@ -3,12 +3,14 @@
 #include "addin_list/addin_match.h"
 #include "addin_list/excel_lists.h"
 #include "addin_list/list_change.h"
+#include "excel/addin_volume.h"
 #include "excel/excel_client.h"
 #include "excel/excel_running.h"
 #include "excel/excel_version.h"
 #include "excel/time_limit.h"
 #include "report/console.h"
 #include "report/exit_status.h"
+#include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
 
@@ -16,7 +18,20 @@ namespace {
 
 constexpr char kCurrentUserRoot[] = "HKEY_CURRENT_USER";
 
-int RunExcel(const std::string& addInPath)
+// Where Excel would ask whether to copy the add-in, it is told not to: the
+// add-in stays where it is, and no dialog waits for an answer nobody gives.
+CopyChoice CopyChoiceFor(const std::wstring& fullPath)
+{
+    const AddInVolume volume = VolumeOf(fullPath);
+    if (!ExcelOffersToCopy(volume)) {
+        return CopyChoice::NotAsked;
+    }
+    LogEvent(std::string("not copied: the add-in lies on ") + VolumeName(volume) +
+             "; Excel is told to leave it there");
+    return CopyChoice::DontCopy;
+}
+
+int RunExcel(const AddInFile& addIn)
 {
     CNuvExcelAuto excel;
     if (excel.Init() < 0) {
@@ -24,9 +39,9 @@ int RunExcel(const std::string& addInPath)
         return kExitExcelUnavailable;
     }
 
-    WriteLine(STD_OUTPUT_HANDLE, "Uninstalling " + addInPath);
+    WriteLine(STD_OUTPUT_HANDLE, "Uninstalling " + addIn.typed);
 
-    excel.UninstallAddIn(addInPath.c_str());
+    excel.UninstallAddIn(addIn.full, CopyChoiceFor(addIn.full));
     excel.Shutdown();
     return excel.AllCallsSucceeded() ? kExitUninstalled : kExitUninstallFailed;
 }
@@ -84,17 +99,17 @@ int TakeOffAddInsDialog(const AddInMatcher& addIn)
 
 }  // namespace
 
-int UninstallThroughExcel(const Options& options)
+int UninstallThroughExcel(const Options& options, const AddInFile& file)
 {
     if (!options.force && !WaitUntilExcelIsClosed()) {
         return kExitExcelWasRunning;
     }
     SetExcelTimeLimit(options.timeoutSeconds);
-    const int status = RunExcel(options.addInPath);
+    const int status = RunExcel(file);
     if (status != kExitUninstalled) {
         return status;
     }
-    const AddInMatcher addIn(WideFromAnsi(options.addInPath), CurrentUserPaths());
+    const AddInMatcher addIn(file.full, CurrentUserPaths());
     const int proof = ProveUninstalled(addIn);
     if (proof != kExitUninstalled || !options.remove) {
         return proof;

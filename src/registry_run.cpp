@@ -118,9 +118,9 @@ int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
 
 }  // namespace
 
-int UninstallThroughRegistry(const Options& options)
+int UninstallThroughRegistry(const Options& options, const AddInFile& addIn)
 {
-    const std::wstring addInPath = WideFromAnsi(options.addInPath);
+    const std::wstring& addInPath = addIn.full;
     if (options.allUsers) {
         return UninstallForAllUsers(addInPath, options);
     }

@@ -1,5 +1,6 @@
 #include "excel_objects.h"
 
+#include "call_log.h"
 #include "server_state.h"
 #include "text.h"
 
@@ -35,7 +36,8 @@ const MemberInfo kWorkbooksMembers[] = {
 const MemberInfo kWorkbookMembers[] = {
     {kWorkbookName, L"Name", Kind::ReadOnly, 0, 0},
 };
-// AddIns.Add(Filename, [CopyFile]); CopyFile is accepted and ignored.
+// AddIns.Add(Filename, [CopyFile]); CopyFile matters only for a file that
+// is not on a local fixed disk.
 const MemberInfo kAddInsMembers[] = {
     {kAddInsAdd, L"Add", Kind::Method, 1, 2},
 };
@@ -48,6 +50,30 @@ bool IsFile(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Excel asks whether to copy an add-in from a share or a removable medium
+// into the user's add-ins folder; a share is told by its form, since one
+// that doesn't exist can't be asked about.
+bool OffersToCopy(const std::wstring& path)
+{
+    const bool verbatim = path.compare(0, 4, L"\\\\?\\") == 0;
+    const bool device = path.compare(0, 4, L"\\\\.\\") == 0;
+    if (verbatim ? path.compare(4, 4, L"UNC\\") == 0 : !device && path.compare(0, 2, L"\\\\") == 0)
+        return true;
+    const std::wstring drive = path.substr(verbatim ? 4 : 0, 2);
+    if (drive.size() < 2 || drive[1] != L':')
+        return false;
+    const UINT type = GetDriveTypeW((drive + L"\\").c_str());
+    return type == DRIVE_REMOTE || type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
+}
+
+// The dialog of an Excel nobody sees: it waits for ever.
+[[noreturn]] void AskWhetherToCopy(const std::wstring& path)
+{
+    LogLine(L"dialog AddIns.Add: copy " + path + L" to the add-ins folder?");
+    for (;;)
+        Sleep(INFINITE);
 }
 
 class Workbook final : public DispatchObject {
@@ -127,6 +153,10 @@ private:
         if (filename.vt != VT_BSTR)
             return TypeMismatch(argErr, filenameIndex);
         const std::wstring path = FromBstr(filename.bstrVal);
+        if (params.cArgs == 2 && params.rgvarg[0].vt != VT_BOOL)
+            return TypeMismatch(argErr, 0);
+        if (params.cArgs == 1 && OffersToCopy(path))
+            AskWhetherToCopy(path);
         // Excel refuses to add an add-in while no workbook is open.
         if (Server().workbooksAdded == 0 || !IsFile(path))
             return RaiseError(member, false, excepInfo);

@@ -51,10 +51,13 @@ TEST_F(CheckRun, PrintsWhereTheAddInIsInstalledInEachStoredForm)
         {L"  C:\\uninstall-addin-tests\\old\\..\\.\\Sample.xlam  ", sample},
         {L"C:/uninstall-addin-tests/Sample.xlam", sample},
         {L"/R Tools.xll", m_bare},
+        // Typed, a bare name is the current folder's, as Windows reads it.
         {L"\"" + m_bare + L"\"", L"Tools.xll"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.stored) + " for " + ToUtf8(c.path));
+        CreateDirectoryW(UserAddInsFolder().c_str(), nullptr);
+        m_runFolder = c.path == L"Tools.xll" ? UserAddInsFolder() : std::wstring();
         std::vector<RegValue> options =
             OpenValues({L"\"C:\\Add-ins\\Sales Tools.xlam\"", c.stored, L"/A Contoso.Functions"});
         options.push_back(NumberValue(L"DefSheets", 3));

@@ -67,4 +67,32 @@ TEST(PathRules, TellsBareNamesAndFolders)
     EXPECT_EQ(ParentFolder(L"x.xlam"), L"");
 }
 
+// Which volume a path lies on decides whether Excel would offer to copy the
+// add-in; a share taken for a drive, or a device for a share, asks the
+// wrong question.
+TEST(PathRules, TellsTheVolumeAPathLiesOn)
+{
+    struct Case {
+        std::wstring path;
+        std::wstring driveRoot;
+        bool share;
+    };
+    const Case cases[] = {
+        {L"C:\\Add-ins\\x.xlam", L"C:\\", false},
+        {L"e:\\x.xlam", L"e:\\", false},
+        {L"\\\\?\\D:\\x.xlam", L"D:\\", false},
+        {L"\\\\server\\share\\x.xlam", L"", true},
+        {L"//server/share/x.xlam", L"", true},
+        {L"\\\\?\\UNC\\server\\share\\x.xlam", L"", true},
+        {L"\\\\.\\C:\\x.xlam", L"", false},
+        {L"\\\\?\\Volume{0b1c2d3e-0000-0000-0000-000000000000}\\x.xlam", L"", false},
+        {L"", L"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Shown(c.path));
+        EXPECT_EQ(DriveRoot(c.path), c.driveRoot);
+        EXPECT_EQ(IsSharePath(c.path), c.share);
+    }
+}
+
 }  // namespace

@@ -238,22 +238,32 @@ TEST_F(UnattendedRun, ABadCommandLineIsOneUsageReportAndStartsNothing)
 
 TEST_F(UnattendedRun, PathsThatLookLikeSwitchesStillPass)
 {
-    // Whether Excel then finds the file is its own business (Wine reads a
-    // path that starts with "/" as a Unix path, so the stand-in doesn't);
-    // what counts is that the program passed it on as the path.
+    // "-q" is a file in the current folder. Windows reads "/x" as "\x" on the
+    // current folder's drive; Wine reads it as a Unix path, on its drive Z:.
+    // Whether Excel then finds the file is its own business; what counts is
+    // that the program passed it on as the path.
+    struct Case {
+        std::wstring arguments;
+        std::wstring typed;
+        std::wstring full;
+    };
     const std::wstring slashed = L"/uninstall-addin-tests/Sample.xlam";
-    for (const std::wstring& arguments :
-         {L"/q " + slashed, L"/q -- " + slashed, std::wstring(L"-- -q")}) {
-        SCOPED_TRACE(ToUtf8(arguments));
-        const std::wstring path = arguments.substr(arguments.find_last_of(L' ') + 1);
+    const Case cases[] = {
+        {L"/q " + slashed, slashed, L"Z:\\uninstall-addin-tests\\Sample.xlam"},
+        {L"/q -- " + slashed, slashed, L"Z:\\uninstall-addin-tests\\Sample.xlam"},
+        {L"-- -q", L"-q", InWorkFolder(L"-q")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.arguments));
         SetUp();
+        m_runFolder = kWorkFolder;
 
-        const RunResult run = Uninstall(arguments);
+        const RunResult run = Uninstall(c.arguments);
 
         EXPECT_NE(run.exitCode, 3u) << run.errors;
-        EXPECT_EQ(run.output, "Uninstalling " + ToUtf8(path) + "\r\n");
+        EXPECT_EQ(run.output, "Uninstalling " + ToUtf8(c.typed) + "\r\n");
         const std::vector<std::string> calls = CallLog();
-        EXPECT_EQ(std::count(calls.begin(), calls.end(), AddInvocation(path)), 1);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), AddInvocation(c.full)), 1);
         EXPECT_TRUE(ServerGone());
         TearDown();
     }

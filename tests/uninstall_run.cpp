@@ -334,7 +334,8 @@ RunResult UninstallRun::Uninstall(const std::wstring& arguments, BoxAnswer answe
 
     RunResult run;
     BoxRecorder recorder(std::move(answer));
-    const ProcessOutcome outcome = RunProcess(line, outputPath, kRunTimeoutMs, errorPath);
+    const ProcessOutcome outcome =
+        RunProcess(line, outputPath, kRunTimeoutMs, errorPath, m_runFolder);
     if (outcome.exitCode == static_cast<DWORD>(-1) && outcome.launchError != 0) {
         ADD_FAILURE() << "the program could not be started: error " << outcome.launchError;
     }

@@ -113,5 +113,7 @@ protected:
     static bool ServerGone() { return ProcessesNamed(kServerExe).empty(); }
 
     const std::wstring m_log = InWorkFolder(L"calls.log");
+    // The folder the program runs in; empty: the test's own.
+    std::wstring m_runFolder;
     const std::wstring m_addIn = InWorkFolder(L"Sample.xlam");
 };

@@ -156,3 +156,16 @@ std::wstring ParentFolder(const std::wstring& fullPath)
     const std::wstring folder = fullPath.substr(0, last);
     return folder.size() == 2 && HasDrive(folder) ? folder + L"\\" : folder;
 }
+
+std::wstring DriveRoot(const std::wstring& fullPath)
+{
+    const std::wstring path = WithoutVerbatimPrefix(WithBackslashes(fullPath));
+    return HasDrive(path) ? path.substr(0, 2) + L"\\" : std::wstring();
+}
+
+bool IsSharePath(const std::wstring& fullPath)
+{
+    const std::wstring path = WithoutVerbatimPrefix(WithBackslashes(fullPath));
+    // "\\.\" names a device of this machine, not a server.
+    return path.compare(0, 2, L"\\\\") == 0 && path.compare(0, 4, L"\\\\.\\") != 0;
+}

@@ -23,3 +23,12 @@ bool IsBareFileName(const std::wstring& path);
 // The folder a full path lies in, without a trailing backslash but for a
 // drive's root ("C:\"); empty when path has no folder.
 std::wstring ParentFolder(const std::wstring& fullPath);
+
+// The root of the drive a full path lies on ("C:\"), also behind a "\\?\"
+// prefix; empty for a path on a share or a device.
+std::wstring DriveRoot(const std::wstring& fullPath);
+
+// A path on a network share: "\\server\share\..." or "\\?\UNC\server\...".
+// Told by its form alone, since a share that can't be reached can't be
+// asked about.
+bool IsSharePath(const std::wstring& fullPath);

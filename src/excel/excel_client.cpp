@@ -4,7 +4,6 @@
 #include "excel/own_excel.h"
 #include "excel/time_limit.h"
 #include "report/report.h"
-#include "report/text.h"
 
 namespace {
 
@@ -46,12 +45,16 @@ IDispatch* TakeObject(VARIANT& result)
     return nullptr;
 }
 
-// Every call here passes at most one argument.
+// Every call here passes at most two arguments; IDispatch takes them last
+// first.
 HRESULT Invoke(int flags, VARIANT* result, IDispatch* target, LPCOLESTR memberName,
-               const VARIANT* arg)
+               const std::vector<VARIANT>& args)
 {
-    return arg != nullptr ? AutoWrap(flags, result, target, memberName, 1, *arg)
-                          : AutoWrap(flags, result, target, memberName, 0);
+    switch (args.size()) {
+    case 0: return AutoWrap(flags, result, target, memberName, 0);
+    case 1: return AutoWrap(flags, result, target, memberName, 1, args[0]);
+    default: return AutoWrap(flags, result, target, memberName, 2, args[1], args[0]);
+    }
 }
 
 }  // namespace
@@ -92,7 +95,7 @@ int CNuvExcelAuto::Init()
     return 1;
 }
 
-void CNuvExcelAuto::UninstallAddIn(const char* addInPath)
+void CNuvExcelAuto::UninstallAddIn(const std::wstring& fullPath, CopyChoice copy)
 {
     if (m_haveWorkbooks) {
         CallForObject(DISPATCH_METHOD, m_workbooks, L"Add", &m_workbook);
@@ -101,7 +104,7 @@ void CNuvExcelAuto::UninstallAddIn(const char* addInPath)
     IDispatch* addIns = nullptr;
     IDispatch* addIn = nullptr;
     if (CallForObject(DISPATCH_PROPERTYGET, m_application, L"AddIns", &addIns) &&
-        AddAddIn(addIns, addInPath, &addIn)) {
+        AddAddIn(addIns, fullPath, copy, &addIn)) {
         MarkNotInstalled(addIn);
     }
     ReleaseReference(addIn);
@@ -129,11 +132,11 @@ void CNuvExcelAuto::Shutdown()
 // succeeded; *object is then the object it gave back, or null if it gave
 // back none.
 bool CNuvExcelAuto::CallForObject(int flags, IDispatch* target, LPCOLESTR memberName,
-                                  IDispatch** object, const VARIANT* arg)
+                                  IDispatch** object, const std::vector<VARIANT>& args)
 {
     VARIANT result;
     VariantInit(&result);
-    const HRESULT hr = Invoke(flags, &result, target, memberName, arg);
+    const HRESULT hr = Invoke(flags, &result, target, memberName, args);
     if (FAILED(hr)) {
         m_allCallsSucceeded = false;
         VariantClear(&result);
@@ -143,9 +146,10 @@ bool CNuvExcelAuto::CallForObject(int flags, IDispatch* target, LPCOLESTR member
     return true;
 }
 
-bool CNuvExcelAuto::Call(int flags, IDispatch* target, LPCOLESTR memberName, const VARIANT* arg)
+bool CNuvExcelAuto::Call(int flags, IDispatch* target, LPCOLESTR memberName,
+                         const std::vector<VARIANT>& args)
 {
-    const HRESULT hr = Invoke(flags, nullptr, target, memberName, arg);
+    const HRESULT hr = Invoke(flags, nullptr, target, memberName, args);
     if (FAILED(hr)) {
         m_allCallsSucceeded = false;
         return false;
@@ -153,22 +157,28 @@ bool CNuvExcelAuto::Call(int flags, IDispatch* target, LPCOLESTR memberName, con
     return true;
 }
 
-bool CNuvExcelAuto::AddAddIn(IDispatch* addIns, const char* addInPath, IDispatch** addIn)
+bool CNuvExcelAuto::AddAddIn(IDispatch* addIns, const std::wstring& fullPath, CopyChoice copy,
+                             IDispatch** addIn)
 {
-    // Only a path that has characters can fail to convert.
-    const std::wstring widePath = WideFromAnsi(addInPath);
-    const bool converted = !widePath.empty() || addInPath[0] == '\0';
     VARIANT fileName;
     VariantInit(&fileName);
     fileName.vt = VT_BSTR;
-    fileName.bstrVal = converted ? SysAllocString(widePath.c_str()) : nullptr;
+    fileName.bstrVal = SysAllocString(fullPath.c_str());
     if (fileName.bstrVal == nullptr) {
         ReportError("Fail to convert the add-in path", "Error");
         m_allCallsSucceeded = false;
         return false;
     }
+    std::vector<VARIANT> args = {fileName};
+    if (copy == CopyChoice::DontCopy) {
+        VARIANT copyFile;
+        VariantInit(&copyFile);
+        copyFile.vt = VT_BOOL;
+        copyFile.boolVal = VARIANT_FALSE;
+        args.push_back(copyFile);
+    }
 
-    const bool added = CallForObject(DISPATCH_METHOD, addIns, L"Add", addIn, &fileName);
+    const bool added = CallForObject(DISPATCH_METHOD, addIns, L"Add", addIn, args);
     SysFreeString(fileName.bstrVal);
     return added;
 }
@@ -179,5 +189,5 @@ void CNuvExcelAuto::MarkNotInstalled(IDispatch* addIn)
     VariantInit(&installed);
     installed.vt = VT_BOOL;
     installed.boolVal = VARIANT_FALSE;
-    Call(DISPATCH_PROPERTYPUT, addIn, L"Installed", &installed);
+    Call(DISPATCH_PROPERTYPUT, addIn, L"Installed", {installed});
 }

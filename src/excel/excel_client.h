@@ -4,6 +4,16 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <string>
+#include <vector>
+
+// What AddIns.Add is told about copying the add-in into the user's add-ins
+// folder.
+enum class CopyChoice {
+    NotAsked,  // no CopyFile argument: Excel asks nothing for a local disk
+    DontCopy,  // CopyFile false: the add-in stays where it is
+};
+
 class CNuvExcelAuto {
 public:
     // Opens a single-threaded apartment for the calling thread.
@@ -20,9 +30,9 @@ public:
     // started; a failure has already been reported.
     int Init();
 
-    // Opens a new workbook, adds the add-in at addInPath (ANSI code page) and
-    // marks it not installed.
-    void UninstallAddIn(const char* addInPath);
+    // Opens a new workbook, adds the add-in at fullPath and marks it not
+    // installed.
+    void UninstallAddIn(const std::wstring& fullPath, CopyChoice copy);
 
     // Tells Excel to quit, releases every reference still held, and waits
     // until the Excel this run started has ended (ending it if it could not
@@ -34,10 +44,13 @@ public:
     bool AllCallsSucceeded() const { return m_allCallsSucceeded; }
 
 private:
+    // args in the order of the member's parameters.
     bool CallForObject(int flags, IDispatch* target, LPCOLESTR memberName, IDispatch** object,
-                       const VARIANT* arg = nullptr);
-    bool Call(int flags, IDispatch* target, LPCOLESTR memberName, const VARIANT* arg = nullptr);
-    bool AddAddIn(IDispatch* addIns, const char* addInPath, IDispatch** addIn);
+                       const std::vector<VARIANT>& args = {});
+    bool Call(int flags, IDispatch* target, LPCOLESTR memberName,
+              const std::vector<VARIANT>& args = {});
+    bool AddAddIn(IDispatch* addIns, const std::wstring& fullPath, CopyChoice copy,
+                  IDispatch** addIn);
     void MarkNotInstalled(IDispatch* addIn);
 
     bool m_comInitialized = false;

@@ -23,7 +23,8 @@ void CloseOutputs(HANDLE output, HANDLE errors)
 
 // One launch; false, with the error, when the process never started.
 bool Launch(const std::wstring& commandLine, const std::wstring& outputPath,
-            const std::wstring& errorPath, PROCESS_INFORMATION& process, DWORD& error)
+            const std::wstring& errorPath, const std::wstring& currentFolder,
+            PROCESS_INFORMATION& process, DWORD& error)
 {
     HANDLE output = CreateInheritableOutput(outputPath);
     HANDLE errors = errorPath.empty() ? output : CreateInheritableOutput(errorPath);
@@ -41,8 +42,10 @@ bool Launch(const std::wstring& commandLine, const std::wstring& outputPath,
     startup.hStdError = errors;
 
     std::wstring mutableLine = commandLine;
-    const bool started = CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &startup, &process) != FALSE;
+    const bool started =
+        CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                       currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
+                       &process) != FALSE;
     error = started ? 0 : GetLastError();
     CloseOutputs(output, errors);
     return started;
@@ -51,7 +54,8 @@ bool Launch(const std::wstring& commandLine, const std::wstring& outputPath,
 }  // namespace
 
 ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
-                          DWORD timeoutMs, const std::wstring& errorPath)
+                          DWORD timeoutMs, const std::wstring& errorPath,
+                          const std::wstring& currentFolder)
 {
     ProcessOutcome outcome;
     PROCESS_INFORMATION process = {};
@@ -61,7 +65,8 @@ ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& o
         if (attempt > 0) {
             Sleep(200);
         }
-        started = Launch(commandLine, outputPath, errorPath, process, outcome.launchError);
+        started =
+            Launch(commandLine, outputPath, errorPath, currentFolder, process, outcome.launchError);
     }
     if (!started) {
         outcome.exitCode = static_cast<DWORD>(-1);

@@ -19,8 +19,10 @@ struct ProcessOutcome {
 // because a server the process starts inherits its handles and may outlive
 // it. A launch that fails is tried again a few times, since under a loaded
 // Wine starting a process now and then fails for no reason of the test's.
+// The process starts in currentFolder, or in this one when that is empty.
 ProcessOutcome RunProcess(const std::wstring& commandLine, const std::wstring& outputPath,
-                          DWORD timeoutMs, const std::wstring& errorPath = {});
+                          DWORD timeoutMs, const std::wstring& errorPath = {},
+                          const std::wstring& currentFolder = {});
 
 // Starts commandLine without waiting for it; null if it could not start.
 // The caller closes the handle.

@@ -13,6 +13,16 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 
+# Volumes of the kinds Excel treats apart: D: a removable drive, E: a drive
+# mapped to a network share, and \\server\share itself. The links are
+# relative, so that each shard's copy of the prefix has volumes of its own.
+mkdir -p "$prefix/drive_d" "$prefix/drive_e" "$prefix/share" "$prefix/dosdevices/unc/server"
+ln -sfn ../drive_d "$prefix/dosdevices/d:"
+ln -sfn ../drive_e "$prefix/dosdevices/e:"
+ln -sfn ../../../share "$prefix/dosdevices/unc/server/share"
+"$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /d floppy /f >/dev/null 2>&1
+"$wine" reg add 'HKLM\Software\Wine\Drives' /v e: /d network /f >/dev/null 2>&1
+
 # The desktop started with the prefix still has the old driver; let the
 # tests start a new one.
 wineserver="$(dirname "$wine")/wineserver"

@@ -1,0 +1,14 @@
+// The add-in file named on the command line, as typed and as Windows
+// resolves it against this program's current folder.
+#pragma once
+
+#include <string>
+
+struct AddInFile {
+    std::string typed;  // for what the user reads: the progress line
+    std::wstring full;  // for Excel and the lists: Excel's current folder is not ours
+};
+
+// Makes typed (ANSI code page, not empty) full, as Windows would open it from
+// here. False, with problem saying why, for a path that can't be.
+bool LocateAddInFile(const std::string& typed, AddInFile& file, std::string& problem);
