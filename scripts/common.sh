@@ -7,9 +7,17 @@ build="$repo/build"
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
+# What the program, the stand-in and the demo need.
+demo_packages=(wine wine64 g++-mingw-w64-x86-64 cmake ninja-build)
+# And the tests: GoogleTest, the clang build (llvm-14 has llvm-windres, its
+# resource compiler) and the format check.
+test_packages=("${demo_packages[@]}" googletest clang lld llvm-14 clang-format)
+
+# Installs those of the packages given (all the tests need, by default) that
+# are missing.
 install_packages() {
-  # llvm-14 has llvm-windres, the clang build's resource compiler.
-  local wanted=(wine wine64 g++-mingw-w64-x86-64 cmake ninja-build googletest clang lld llvm-14 clang-format)
+  local wanted=("$@")
+  [ ${#wanted[@]} -gt 0 ] || wanted=("${test_packages[@]}")
   local missing=()
   for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
@@ -33,9 +41,9 @@ binary_dir() {
   esac
 }
 
-# Configures (with warnings as errors) and builds one preset: gcc, clang, or
-# host (the pure units, natively).
-build_preset() {
+# Configures one preset, with warnings as errors: gcc, clang, or host (the
+# pure units, natively).
+configure_preset() {
   local preset="$1" dir
   dir="$(binary_dir "$preset")"
   # A tree from before the presets was made by another generator.
@@ -44,7 +52,20 @@ build_preset() {
     rm -rf "$dir"
   fi
   (cd "$repo" && cmake --preset "$preset" -DUNINSTALL_ADDIN_WERROR=ON >/dev/null)
-  (cd "$repo" && cmake --build --preset "$preset")
+}
+
+# Configures and builds one preset.
+build_preset() {
+  configure_preset "$1"
+  (cd "$repo" && cmake --build --preset "$1")
+}
+
+# Configures one preset and builds only the targets given.
+build_targets() {
+  local preset="$1"
+  shift
+  configure_preset "$preset"
+  (cd "$repo" && cmake --build --preset "$preset" --target "$@")
 }
 
 # Builds one preset's tree, configuring it only the first time.

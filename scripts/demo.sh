@@ -4,8 +4,9 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-install_packages
-build_preset gcc
+# Only what the demo runs: no GoogleTest, no tests.
+install_packages "${demo_packages[@]}"
+build_targets gcc uninstall-addin excel-standin box-watcher
 
 export WINEPREFIX="$build/demo-prefix" WINEDEBUG=-all LC_ALL=C.UTF-8
 rm -rf "$WINEPREFIX"
