@@ -27,6 +27,8 @@ set(CMAKE_CXX_FLAGS_INIT
 # symbols across archives whatever their order, so the thread library
 # libstdc++ needs can go anywhere on the line.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${MINGW_GCC_DIR} -lpthread")
+# DLLs (the tests build one) link the same way.
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${CMAKE_EXE_LINKER_FLAGS_INIT}")
 
 find_program(MINGW_WINDRES NAMES llvm-windres ${MINGW_TRIPLE}-windres
              PATHS /usr/lib/llvm-14/bin /usr/lib/llvm-15/bin /usr/lib/llvm-16/bin)

@@ -5,6 +5,7 @@
 #include "command_line/addin_file.h"
 #include "command_line/options.h"
 #include "command_line/usage.h"
+#include "dll_search.h"
 #include "excel/dispatch.h"
 #include "report/console.h"
 #include "report/exit_status.h"
@@ -36,6 +37,9 @@ void LogStart(const Options& options)
 
 int main(int argc, char* argv[])
 {
+    // Before anything can load a DLL: a message box alone loads several.
+    LoadDllsFromSystemFolderOnly();
+
     const Options options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help) {
         WriteLine(STD_OUTPUT_HANDLE, FullUsage());
