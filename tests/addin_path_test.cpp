@@ -96,6 +96,29 @@ TEST_F(AddInPathRun, RelativePathsReachExcelMadeFullFromTheCurrentFolder)
     }
 }
 
+// The modes that never start Excel read a typed path as Windows does too: a
+// bare name is the current folder's, not the add-ins folder's, where Excel
+// would put a bare name of its own list.
+TEST_F(AddInPathRun, TheRegistryModesReadARelativePathFromTheCurrentFolder)
+{
+    const std::wstring full = InWorkFolder(L"Contoso\\Contoso.xlam");
+    CreateDirectoryW(InWorkFolder(L"Contoso").c_str(), nullptr);
+    CreateEmptyFile(full);
+    ReplaceValues(standin::kOptionsKey, OpenValues({m_addIn, full, L"Contoso.xlam"}));
+    m_runFolder = InWorkFolder(L"Contoso");
+
+    const RunResult check = Uninstall(L"/check Contoso.xlam");
+
+    EXPECT_EQ(check.exitCode, 0u);
+    EXPECT_EQ(check.output, "installed: Excel 16.0 OPEN1 \"" + ToUtf8(full) + "\"\r\n");
+
+    const RunResult run = Uninstall(L"/registry /remove Contoso.xlam");
+
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), SortedByName(OpenValues({m_addIn, L"Contoso.xlam"})));
+    EXPECT_TRUE(CallLog().empty());
+}
+
 // Without CopyFile Excel would ask, and the run would wait for the time
 // limit; with it the add-in stays where it is. A local disk's call keeps
 // its one argument.
