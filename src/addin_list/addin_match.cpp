@@ -1,6 +1,7 @@
 #include "addin_list/addin_match.h"
 
 #include "addin_list/open_value.h"
+#include "report/text.h"
 
 #include <windows.h>
 
@@ -12,38 +13,21 @@ std::wstring LongForm(const std::wstring& path)
     if (path.find(L'~') == std::wstring::npos) {
         return path;
     }
-    const DWORD size = GetLongPathNameW(path.c_str(), nullptr, 0);
-    if (size == 0) {
-        return path;
-    }
-    std::wstring longPath(size, L'\0');
-    const DWORD length = GetLongPathNameW(path.c_str(), &longPath[0], size);
-    if (length == 0 || length >= size) {
-        return path;
-    }
-    longPath.resize(length);
-    return longPath;
+    const std::wstring longPath = TextFilledBy(
+        [&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(path.c_str(), buffer, size); });
+    return longPath.empty() ? path : longPath;
 }
 
 std::wstring EnvironmentVariable(const wchar_t* name)
 {
-    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0) {
-        return {};
-    }
-    std::wstring value(size, L'\0');
-    const DWORD length = GetEnvironmentVariableW(name, &value[0], size);
-    value.resize(length < size ? length : 0);
-    return value;
+    return TextFilledBy(
+        [&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(name, buffer, size); });
 }
 
 std::wstring CurrentFolder()
 {
-    const DWORD size = GetCurrentDirectoryW(0, nullptr);
-    std::wstring folder(size, L'\0');
-    const DWORD length = size == 0 ? 0 : GetCurrentDirectoryW(size, &folder[0]);
-    folder.resize(length < size ? length : 0);
-    return folder;
+    return TextFilledBy(
+        [](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
 }
 
 }  // namespace

@@ -11,17 +11,14 @@ bool LocateAddInFile(const std::string& typed, AddInFile& file, std::string& pro
         problem = "The add-in path can't be read in this system's code page";
         return false;
     }
-    // The length first; a current folder that changed in between would only
-    // make the second call ask for more.
-    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    std::wstring full(size, L'\0');
-    const DWORD length = size == 0 ? 0 : GetFullPathNameW(wide.c_str(), size, &full[0], nullptr);
-    if (length == 0 || length >= size) {
+    const std::wstring full = TextFilledBy([&](wchar_t* buffer, DWORD size) {
+        return GetFullPathNameW(wide.c_str(), size, buffer, nullptr);
+    });
+    if (full.empty()) {
         problem = "The add-in path \"" + typed + "\" is not a valid path (" +
-                  SystemMessage(length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER) + ")";
+                  SystemMessage(GetLastError()) + ")";
         return false;
     }
-    full.resize(length);
     file.typed = typed;
     file.full = full;
     return true;

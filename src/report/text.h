@@ -14,3 +14,29 @@ std::string Utf8FromWide(const std::wstring& text);
 std::string OneLine(std::string text);
 // What a Windows error code means, in the ANSI code page, on one line.
 std::string SystemMessage(DWORD error);
+
+// The text that fill(buffer, size) writes, for the Windows functions that,
+// given a buffer too small, answer the size they need (null included) and
+// otherwise the length they wrote (GetCurrentDirectoryW,
+// GetEnvironmentVariableW, GetFullPathNameW, GetLongPathNameW). Empty when
+// fill fails; GetLastError then says why (ERROR_INSUFFICIENT_BUFFER when the
+// text grew between the two calls).
+template <typename Fill>
+std::wstring TextFilledBy(Fill fill)
+{
+    const DWORD size = fill(nullptr, 0);
+    if (size == 0) {
+        return {};
+    }
+    std::wstring text(size, L'\0');
+    const DWORD length = fill(&text[0], size);
+    if (length >= size) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return {};
+    }
+    if (length == 0) {
+        return {};
+    }
+    text.resize(length);
+    return text;
+}
