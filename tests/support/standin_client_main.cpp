@@ -9,19 +9,21 @@
 
 namespace {
 
-// Takes the object out of a call's result; null when there is none.
-IDispatch* ObjectOf(VARIANT& result)
+// Takes the object out of a call's result, with its reference; null when
+// there is none.
+IDispatch* TakeObject(VARIANT& result)
 {
-    IDispatch* object = result.vt == VT_DISPATCH ? result.pdispVal : nullptr;
-    if (object != nullptr) {
-        object->AddRef();
+    if (result.vt != VT_DISPATCH) {
+        VariantClear(&result);
+        return nullptr;
     }
-    VariantClear(&result);
+    IDispatch* object = result.pdispVal;
+    result.vt = VT_EMPTY;
     return object;
 }
 
 // Gets member of object as an object; *found is the caller's to release.
-HRESULT GetObject(IDispatch* object, const wchar_t* member, WORD flags, IDispatch** found)
+HRESULT GetMember(IDispatch* object, const wchar_t* member, WORD flags, IDispatch** found)
 {
     DISPID id = DISPID_UNKNOWN;
     HRESULT hr = IdOf(object, member, &id);
@@ -30,7 +32,7 @@ HRESULT GetObject(IDispatch* object, const wchar_t* member, WORD flags, IDispatc
     if (SUCCEEDED(hr)) {
         hr = Call(object, id, flags, &result);
     }
-    *found = ObjectOf(result);
+    *found = TakeObject(result);
     return SUCCEEDED(hr) && *found == nullptr ? E_POINTER : hr;
 }
 
@@ -39,12 +41,12 @@ HRESULT AddAddIn(IDispatch* application, const wchar_t* path)
     IDispatch* workbooks = nullptr;
     IDispatch* workbook = nullptr;
     IDispatch* addIns = nullptr;
-    HRESULT hr = GetObject(application, L"Workbooks", DISPATCH_PROPERTYGET, &workbooks);
+    HRESULT hr = GetMember(application, L"Workbooks", DISPATCH_PROPERTYGET, &workbooks);
     if (SUCCEEDED(hr)) {
-        hr = GetObject(workbooks, L"Add", DISPATCH_METHOD, &workbook);
+        hr = GetMember(workbooks, L"Add", DISPATCH_METHOD, &workbook);
     }
     if (SUCCEEDED(hr)) {
-        hr = GetObject(application, L"AddIns", DISPATCH_PROPERTYGET, &addIns);
+        hr = GetMember(application, L"AddIns", DISPATCH_PROPERTYGET, &addIns);
     }
     DISPID id = DISPID_UNKNOWN;
     if (SUCCEEDED(hr)) {
@@ -85,7 +87,7 @@ int wmain(int argc, wchar_t* argv[])
             hr = AddAddIn(application, argv[1]);
         } else {
             IDispatch* workbooks = nullptr;
-            hr = GetObject(application, L"Workbooks", DISPATCH_PROPERTYGET, &workbooks);
+            hr = GetMember(application, L"Workbooks", DISPATCH_PROPERTYGET, &workbooks);
             if (workbooks != nullptr) {
                 workbooks->Release();
             }
