@@ -339,6 +339,16 @@ RunResult UninstallRun::Uninstall(const std::wstring& arguments, BoxAnswer answe
     if (outcome.exitCode == static_cast<DWORD>(-1) && outcome.launchError != 0) {
         ADD_FAILURE() << "the program could not be started: error " << outcome.launchError;
     }
+    if (outcome.timedOut) {
+        // Every run ends by itself well inside this limit; one that did not
+        // leaves only the stand-in's side of the story to go on.
+        std::string calls;
+        for (const std::string& call : LastLines(CallLog(), 8)) {
+            calls += "\n  " + call;
+        }
+        ADD_FAILURE() << "the program did not end within " << kRunTimeoutMs / 1000
+                      << " s and was ended; the stand-in's last calls:" << calls;
+    }
     run.exitCode = outcome.exitCode;
     run.timedOut = outcome.timedOut;
     run.elapsedMs = outcome.elapsedMs;
