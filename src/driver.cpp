@@ -29,8 +29,13 @@ void LogStart(const Options& options)
     for (const std::string& typed : options.switches) {
         switches += " " + typed;
     }
+    std::string rest;
+    for (const std::string& arg : options.afterPath) {
+        rest += " \"" + arg + "\"";
+    }
     LogEvent(std::string("start: uninstall-addin ") + kProgramVersion + "; add-in \"" +
-             options.addInPath + "\"; switches:" + (switches.empty() ? " none" : switches));
+             options.addInPath + "\"; switches:" + (switches.empty() ? " none" : switches) +
+             (rest.empty() ? "" : "; after the add-in file:" + rest));
 }
 
 }  // namespace
@@ -69,6 +74,12 @@ int main(int argc, char* argv[])
     const std::string full = AnsiFromWide(addIn.full);
     if (full != addIn.typed) {
         LogEvent("add-in file: \"" + full + "\"");
+    }
+    const bool namesAFile = addIn.state != FileState::Gone && addIn.state != FileState::Folder;
+    problem = ProblemWithArgumentsAfterPath(options, namesAFile);
+    if (!problem.empty()) {
+        ReportUsageError(problem);
+        return EndRun(kExitUsage);
     }
 
     switch (options.mode) {

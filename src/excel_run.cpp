@@ -104,6 +104,9 @@ int UninstallThroughExcel(const Options& options, const AddInFile& file)
     if (!options.force && !WaitUntilExcelIsClosed()) {
         return kExitExcelWasRunning;
     }
+    if (file.state == FileState::Gone) {
+        return UninstallGoneAddIn(file);
+    }
     SetExcelTimeLimit(options.timeoutSeconds);
     const int status = RunExcel(file);
     if (status != kExitUninstalled) {

@@ -45,8 +45,10 @@ void Tell(const std::string& user, const std::string& result)
 }
 
 // Takes the add-in out of every Excel version's list of one user; the
-// status of that user's part of the run.
-int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool remove)
+// status of that user's part of the run. note, when given, leads the
+// user's line.
+int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool remove,
+                     const std::string& note = "")
 {
     std::vector<ExcelList> lists;
     ListChangeOutcome outcome;
@@ -58,10 +60,10 @@ int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool r
                            remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
     }
     if (outcome.error) {
-        Tell(user.label, "failed: " + Describe(outcome.error, user.rootName));
+        Tell(user.label, note + "failed: " + Describe(outcome.error, user.rootName));
         return kExitListFailed;
     }
-    Tell(user.label, Summary(outcome));
+    Tell(user.label, note + Summary(outcome));
     return kExitUninstalled;
 }
 
@@ -129,4 +131,12 @@ int UninstallThroughRegistry(const Options& options, const AddInFile& addIn)
         return kExitExcelWasRunning;
     }
     return UninstallForUser(CurrentUserHive(), addInPath, options.remove);
+}
+
+int UninstallGoneAddIn(const AddInFile& addIn)
+{
+    // Its Add-in Manager entry would only be a dead one that Excel asks
+    // about at every start.
+    return UninstallForUser(CurrentUserHive(), addIn.full, true,
+                            "the add-in file \"" + AnsiFromWide(addIn.full) + "\" is gone; ");
 }

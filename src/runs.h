@@ -13,5 +13,11 @@ int UninstallThroughExcel(const Options& options, const AddInFile& addIn);
 // /registry: out of Excel's lists in the registry, Excel never started.
 int UninstallThroughRegistry(const Options& options, const AddInFile& addIn);
 
+// The default run for an add-in file that is gone: Excel could only fail,
+// and the add-in's own uninstall code can't run without its file. Takes it
+// out of this user's lists and off the Add-ins dialog instead, as
+// /registry /remove does, and says the file is gone.
+int UninstallGoneAddIn(const AddInFile& addIn);
+
 // /check: prints where the add-in is installed; changes nothing.
 int CheckWhereInstalled(const Options& options, const AddInFile& addIn);

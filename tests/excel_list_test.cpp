@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,65 @@ TEST_F(ExcelListRun, AnExcelWithoutAWindowIsNamedAndNothingIsChanged)
     EXPECT_EQ(forced.exitCode, 0u);
     EXPECT_EQ(StoredInstalled(m_addIn), false);
     EXPECT_TRUE(hidden.Running());
+}
+
+// Uninstallers often delete the add-in's file first. Excel could only fail
+// on it: the run takes the add-in out of this user's lists instead, without
+// starting Excel, and off the Add-ins dialog, where it would be a dead entry.
+TEST_F(ExcelListRun, AnAddInFileThatIsGoneIsTakenOffTheListsWithoutExcel)
+{
+    struct Case {
+        const char* what;
+        std::wstring path;
+        bool installed;
+        bool excelOpen;
+        int status;
+        std::string result;  // after "<user>: "
+    };
+    const std::wstring inGoneFolder = InWorkFolder(L"gone\\Sample.xlam");
+    const Case cases[] = {
+        {"file deleted", m_addIn, true, false, 0,
+         "the add-in file \"" + ToUtf8(m_addIn) +
+             "\" is gone; removed \"OPEN1\" under Excel 16.0; taken off the Add-ins list under "
+             "Excel 14.0"},
+        {"folder deleted", inGoneFolder, true, false, 0,
+         "the add-in file \"" + ToUtf8(inGoneFolder) +
+             "\" is gone; removed \"OPEN1\" under Excel 16.0"},
+        {"not installed", inGoneFolder, false, false, 0,
+         "the add-in file \"" + ToUtf8(inGoneFolder) + "\" is gone; not installed"},
+        {"Excel open", m_addIn, true, true, 5, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        DeleteFileW(m_addIn.c_str());
+        std::vector<RegValue> options =
+            OpenValues({L"\"C:\\Add-ins\\Sales Tools.xlam\"", L"/R " + c.path, L"/R calc.xll"});
+        options.push_back(TextValue(L"Font", L"Calibri,11"));
+        ReplaceValues(standin::kOptionsKey, c.installed ? options : OthersAndSettings());
+        ReplaceValues(kOldAddInManagerKey, {TextValue(m_addIn, L"")});
+        const std::vector<RegValue> before = ValuesOf(standin::kOptionsKey);
+        std::optional<PretendExcel> excel;
+        if (c.excelOpen) {
+            excel.emplace();
+        }
+
+        const RunResult run = Uninstall(L"/quiet " + QuoteArgument(c.path));
+
+        EXPECT_EQ(run.exitCode, static_cast<DWORD>(c.status)) << run.errors;
+        EXPECT_TRUE(CallLog().empty());
+        if (c.excelOpen) {
+            EXPECT_EQ(ValuesOf(standin::kOptionsKey), before);
+        } else {
+            const std::vector<std::string> lines = Lines(run.output);
+            ASSERT_EQ(lines.size(), 1u) << run.output;
+            EXPECT_EQ(lines[0].substr(lines[0].find("): ") + 3), c.result);
+            EXPECT_EQ(run.errors, "");
+            EXPECT_EQ(ValuesOf(standin::kOptionsKey), OthersAndSettings());
+            EXPECT_EQ(ValuesOf(kOldAddInManagerKey).empty(), c.path == m_addIn);
+        }
+        TearDown();
+    }
 }
 
 }  // namespace

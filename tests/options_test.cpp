@@ -41,8 +41,12 @@ TEST(Options, TurnsCommandLinesIntoSettings)
     };
     const Case cases[] = {
         {{"C:\\addins\\a.xlam"}, Expect("C:\\addins\\a.xlam")},
-        // Anything after the path is ignored, switches included.
-        {{"a.xlam", "/quiet", "b.xlam"}, Expect("a.xlam")},
+        // One of the switches after the path counts, as uninstallers write
+        // them there; the rest waits for the run to judge.
+        {{"a.xlam", "/quiet", "b.xlam"}, Expect("a.xlam", true)},
+        {{"a.xlam", "-Q", "/force", "/log:x", "/timeout:5"}, Expect("a.xlam", true, true, "x", 5)},
+        {{"--", "a.xlam", "/quiet"}, Expect("a.xlam")},
+        {{"a.xlam", "--", "/quiet"}, Expect("a.xlam")},
         {{"/quiet", "a.xlam"}, Expect("a.xlam", true)},
         {{"/q", "a.xlam"}, Expect("a.xlam", true)},
         {{"-QUIET", "a.xlam"}, Expect("a.xlam", true)},
@@ -211,6 +215,18 @@ TEST(Options, ChoosesTheModeAndRejectsSwitchesThatCantGoTogether)
          true,
          "The switch \"/remove\" can't be used with \"/check\""},
         {{"/check"}, Mode::Check, false, false, "No add-in file was given"},
+        {{"a.xlam", "/registry", "/remove"}, Mode::Registry, false, true, ""},
+        {{"a.xlam", "/check", "/remove"},
+         Mode::Check,
+         false,
+         true,
+         "The switch \"/remove\" can't be used with \"/check\""},
+        {{"a.xlam", "/timeout:x"},
+         Mode::Excel,
+         false,
+         false,
+         "The switch \"/timeout:x\" needs a whole number of seconds from 0 to 86400, as in "
+         "/timeout:30"},
         {{"/allusers:yes", "a.xlam"},
          Mode::Excel,
          false,
@@ -235,15 +251,52 @@ TEST(Options, HelpWinsOverEverythingElse)
         const Options options = ParseCommandLine(args);
         EXPECT_TRUE(options.help) << Shown(args);
     }
-    // After the path, or after "--", it is no switch at all.
-    EXPECT_FALSE(ParseCommandLine({"a.xlam", "/?"}).help);
+    EXPECT_TRUE(ParseCommandLine({"a.xlam", "/?"}).help);
+    // After "--" it is no switch at all.
     EXPECT_FALSE(ParseCommandLine({"--", "/?"}).help);
+    EXPECT_FALSE(ParseCommandLine({"--", "a.xlam", "/?"}).help);
 }
 
 TEST(Options, KeepsTheSwitchesAsTypedForTheLog)
 {
     const Options options = ParseCommandLine({"/Q", "-log:C:\\x.log", "--", "a.xlam", "/force"});
     EXPECT_EQ(options.switches, (std::vector<std::string>{"/Q", "-log:C:\\x.log"}));
+}
+
+// A path typed without quotes arrives cut at its blanks; the rest follows it.
+TEST(Options, JudgesWhatFollowsThePath)
+{
+    struct Case {
+        Args args;
+        bool pathNamesAFile;
+        std::string problem;
+    };
+    const std::string cut =
+        "The add-in file \"C:\\Program\" does not exist, and \"Files\\Contoso\\x.xlam\" follows "
+        "it. A path with blanks needs quotes, as in \"C:\\Program Files\\Contoso\\x.xlam\"";
+    const Case cases[] = {
+        {{"/registry", "C:\\Program", "Files\\Contoso\\x.xlam"}, false, cut},
+        {{"C:\\Program", "Files\\Contoso\\x.xlam", "/quiet"}, false, cut},
+        {{"/check", "C:\\Program", "Files\\Contoso\\x.xlam"}, false, cut},
+        // A run through Excel ignores what follows a file, as it always has.
+        {{"x.xlam", "extra", "/norestart"}, true, ""},
+        {{"/registry", "x.xlam", "extra"},
+         true,
+         "\"extra\" after the add-in file is not one of the switches; only switches may follow "
+         "it"},
+        {{"/check", "x.xlam", "/norestart"},
+         true,
+         "\"/norestart\" after the add-in file is not one of the switches; only switches may "
+         "follow it"},
+        {{"/allusers", "x.xlam", "/quiet", "/remove"}, true, ""},
+        {{"x.xlam"}, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Shown(c.args));
+        const Options options = ParseCommandLine(c.args);
+        EXPECT_EQ(options.error, "");
+        EXPECT_EQ(ProblemWithArgumentsAfterPath(options, c.pathNamesAFile), c.problem);
+    }
 }
 
 }  // namespace

@@ -238,34 +238,82 @@ TEST_F(UnattendedRun, ABadCommandLineIsOneUsageReportAndStartsNothing)
 
 TEST_F(UnattendedRun, PathsThatLookLikeSwitchesStillPass)
 {
-    // "-q" is a file in the current folder. Windows reads "/x" as "\x" on the
-    // current folder's drive; Wine reads it as a Unix path, on its drive Z:.
-    // Whether Excel then finds the file is its own business; what counts is
-    // that the program passed it on as the path.
+    // "-q" is a file in the current folder. Windows reads "/x" as "\\x" on the
+    // current folder's drive; Wine reads it as a Unix path, on its drive Z:,
+    // where there is no such file: the run says that file is gone, which
+    // shows it took the argument as the path.
     struct Case {
         std::wstring arguments;
         std::wstring typed;
         std::wstring full;
+        bool present;
     };
     const std::wstring slashed = L"/uninstall-addin-tests/Sample.xlam";
+    const std::wstring onZ = L"Z:\\uninstall-addin-tests\\Sample.xlam";
     const Case cases[] = {
-        {L"/q " + slashed, slashed, L"Z:\\uninstall-addin-tests\\Sample.xlam"},
-        {L"/q -- " + slashed, slashed, L"Z:\\uninstall-addin-tests\\Sample.xlam"},
-        {L"-- -q", L"-q", InWorkFolder(L"-q")},
+        {L"/q " + slashed, slashed, onZ, false},
+        {L"/q -- " + slashed, slashed, onZ, false},
+        {L"-- -q", L"-q", InWorkFolder(L"-q"), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.arguments));
         SetUp();
         m_runFolder = kWorkFolder;
+        if (c.present) {
+            CreateEmptyFile(c.full);
+        }
 
         const RunResult run = Uninstall(c.arguments);
 
         EXPECT_NE(run.exitCode, 3u) << run.errors;
-        EXPECT_EQ(run.output, "Uninstalling " + ToUtf8(c.typed) + "\r\n");
         const std::vector<std::string> calls = CallLog();
-        EXPECT_EQ(std::count(calls.begin(), calls.end(), AddInvocation(c.full)), 1);
+        if (c.present) {
+            EXPECT_EQ(run.output, "Uninstalling " + ToUtf8(c.typed) + "\r\n");
+            EXPECT_EQ(std::count(calls.begin(), calls.end(), AddInvocation(c.full)), 1);
+        } else {
+            EXPECT_NE(run.output.find(": the add-in file \"" + ToUtf8(c.full) + "\" is gone; "),
+                      std::string::npos)
+                << run.output;
+            EXPECT_TRUE(calls.empty());
+        }
         EXPECT_TRUE(ServerGone());
         TearDown();
+    }
+}
+
+// Uninstallers write their switches after the path, and administrators
+// type paths with blanks without quotes.
+TEST_F(UnattendedRun, SwitchesAfterThePathCountAndAPathCutAtABlankIsAUsageError)
+{
+    ReplaceValues(kOldAddInManagerKey, {TextValue(m_addIn, L"")});
+
+    const RunResult after = Uninstall(QuoteArgument(m_addIn) + L" /quiet /remove " + LogSwitch());
+
+    EXPECT_EQ(after.exitCode, 0u) << after.errors;
+    EXPECT_TRUE(after.boxes.empty());
+    EXPECT_EQ(StoredInstalled(m_addIn), std::nullopt);
+    EXPECT_TRUE(ValuesOf(kOldAddInManagerKey).empty());
+
+    const std::wstring folder = InWorkFolder(L"Blank Folder");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring blanked = folder + L"\\Sample.xlam";
+    CreateEmptyFile(blanked);
+    InstallAddIn(blanked);
+    const std::vector<RegValue> before = ValuesOf(standin::kOptionsKey);
+    DeleteFileW(m_log.c_str());
+    for (const wchar_t* mode : {L"", L"/registry "}) {
+        SCOPED_TRACE(ToUtf8(mode));
+        const RunResult cut = Uninstall(mode + blanked + L" /quiet");
+
+        EXPECT_EQ(cut.exitCode, 3u);
+        EXPECT_EQ(cut.output, "");
+        EXPECT_EQ(cut.errors,
+                  "uninstall-addin: The add-in file \"" + ToUtf8(InWorkFolder(L"Blank")) +
+                      "\" does not exist, and \"Folder\\Sample.xlam\" follows it. A "
+                      "path with blanks needs quotes, as in \"" +
+                      ToUtf8(blanked) + "\"; \"uninstall-addin.exe /?\" shows the usage\r\n");
+        EXPECT_TRUE(CallLog().empty());
+        EXPECT_EQ(ValuesOf(standin::kOptionsKey), before);
     }
 }
 

@@ -82,6 +82,11 @@ bool IsFlagSwitch(const std::string& name)
     return false;
 }
 
+bool IsKnownSwitch(const std::string& name)
+{
+    return IsFlagSwitch(name) || name == "log" || name == "timeout";
+}
+
 // The switches as first typed, for the reports of those that can't go
 // together.
 struct Typed {
@@ -104,7 +109,7 @@ void Remember(std::string& typed, const std::string& arg)
 std::string Apply(const Switch& sw, const std::string& typed, Options& options, Typed& seen)
 {
     const bool takesValue = sw.name == "log" || sw.name == "timeout";
-    if (!IsFlagSwitch(sw.name) && !takesValue) {
+    if (!IsKnownSwitch(sw.name)) {
         return "Unknown switch \"" + typed + "\"";
     }
     if (!takesValue && sw.hasValue) {
@@ -185,6 +190,13 @@ Options ParseCommandLine(const std::vector<std::string>& args)
     size_t next = 0;
     // Every switch is read, even after a bad one, so that /quiet decides how
     // the bad one is reported wherever it stands.
+    auto takeSwitch = [&](const std::string& arg, const Switch& sw) {
+        options.switches.push_back(arg);
+        std::string problem = Apply(sw, arg, options, seen);
+        if (options.error.empty()) {
+            options.error = std::move(problem);
+        }
+    };
     for (; next < args.size(); ++next) {
         const std::string& arg = args[next];
         if (arg == "--") {
@@ -195,23 +207,56 @@ Options ParseCommandLine(const std::vector<std::string>& args)
         if (!sw) {
             break;
         }
-        options.switches.push_back(arg);
-        std::string problem = Apply(*sw, arg, options, seen);
-        if (options.error.empty()) {
-            options.error = std::move(problem);
+        takeSwitch(arg, *sw);
+    }
+
+    const bool switchesEnded = next > 0 && args[next - 1] == "--";
+    const bool pathGiven = next < args.size();
+    if (pathGiven) {
+        options.addInPath = args[next++];
+    }
+    // Uninstallers often write their switches after the path. One of ours
+    // counts there too; anything else is kept for the run to judge, as only
+    // the file system can tell a path cut short at a blank.
+    bool readingSwitches = !switchesEnded;
+    for (; next < args.size(); ++next) {
+        const std::string& arg = args[next];
+        readingSwitches = readingSwitches && arg != "--";
+        const std::optional<Switch> sw = readingSwitches ? AsSwitch(arg) : std::nullopt;
+        if (sw && IsKnownSwitch(sw->name)) {
+            takeSwitch(arg, *sw);
+        } else {
+            options.afterPath.push_back(arg);
         }
     }
 
-    if (next < args.size()) {
-        options.addInPath = args[next];
-    }
     std::string problem = ChooseMode(seen, options);
     if (options.error.empty()) {
         options.error = std::move(problem);
     }
     if (options.error.empty() && options.addInPath.empty()) {
-        options.error =
-            next < args.size() ? "The add-in file name is empty" : "No add-in file was given";
+        options.error = pathGiven ? "The add-in file name is empty" : "No add-in file was given";
     }
     return options;
+}
+
+std::string ProblemWithArgumentsAfterPath(const Options& options, bool pathNamesAFile)
+{
+    if (options.afterPath.empty()) {
+        return {};
+    }
+    std::string rest;
+    for (const std::string& arg : options.afterPath) {
+        rest += (rest.empty() ? "" : " ") + arg;
+    }
+    if (!pathNamesAFile) {
+        return "The add-in file \"" + options.addInPath + "\" does not exist, and \"" + rest +
+               "\" follows it. A path with blanks needs quotes, as in \"" + options.addInPath +
+               " " + rest + "\"";
+    }
+    if (options.mode != Mode::Excel) {
+        return "\"" + options.afterPath.front() +
+               "\" after the add-in file is not one of the switches; only switches may follow it";
+    }
+    return {};
 }

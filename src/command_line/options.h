@@ -25,11 +25,20 @@ struct Options {
     std::string logPath;                               // empty: no log
     unsigned timeoutSeconds = kDefaultTimeoutSeconds;  // 0: no limit
     std::string addInPath;
-    std::vector<std::string> switches;  // as typed, for the log
-    std::string error;                  // what is wrong with the command line, or empty
+    std::vector<std::string> afterPath;  // what follows the path and is none of the switches
+    std::vector<std::string> switches;   // as typed, for the log
+    std::string error;                   // what is wrong with the command line, or empty
 };
 
 // args are the arguments after the program's name. Switches come first;
 // "--" ends them; the first argument that is not a switch is the add-in
-// path, and whatever follows it is ignored.
+// path. After it, each of the program's switches still counts (up to a
+// "--"); every other argument is kept in afterPath.
 Options ParseCommandLine(const std::vector<std::string>& args);
+
+// What is wrong with the arguments kept after the path, or an empty string.
+// pathNamesAFile: whether the path names a file that exists. A path that
+// names none, followed by more, was most likely cut at a blank; after a
+// file's path, a run through Excel ignores the rest, as it always has, while
+// the other modes, which are newer, accept only switches there.
+std::string ProblemWithArgumentsAfterPath(const Options& options, bool pathNamesAFile);

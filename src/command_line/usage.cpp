@@ -44,7 +44,8 @@ std::string FullUsage()
         "  /?, /h, /help       Show this text.\n"
         "  --                  End of the switches: the next argument is the add-in file.\n"
         "\n"
-        "Switches come before the add-in file, in any case, as /name, -name or --name.\n"
+        "Switches come before or after the add-in file, in any case, as /name, -name or\n"
+        "--name. Put a path with blanks in quotes.\n"
         "\n"
         "Exit status:";
     for (int status = kExitUninstalled; status <= kExitListFailed; ++status) {

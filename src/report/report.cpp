@@ -64,6 +64,7 @@ bool AskToRetry(const std::string& boxText, const char* caption, const std::stri
 
 void ReportUsageError(const std::string& problem)
 {
+    LogEvent("error: " + problem);
     if (quietReports) {
         WriteErrorLine(problem + "; \"uninstall-addin.exe /?\" shows the usage");
     } else {
