@@ -316,11 +316,7 @@ void UninstallRun::InstallAddIn(const std::wstring& path)
     }
     const bool blank = path.find(L' ') != std::wstring::npos;
     const RegValue value = OpenValues(std::vector<std::wstring>(installed + 1)).back();
-    SetString(standin::kOptionsKey, value.name.c_str(),
-              blank ? L""
-                      " + path + L"
-                      ""
-                    : path);
+    SetString(standin::kOptionsKey, value.name.c_str(), blank ? L"\"" + path + L"\"" : path);
 }
 
 RunResult UninstallRun::Uninstall(const std::wstring& arguments, BoxAnswer answer)
