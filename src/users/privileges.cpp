@@ -1,6 +1,7 @@
 #include "users/privileges.h"
 
 #include "report/text.h"
+#include "system/owned_handle.h"
 
 #include <windows.h>
 
@@ -29,13 +30,12 @@ bool Enable(HANDLE token, const wchar_t* privilege, std::string& why)
 
 bool EnableHivePrivileges(std::string& why)
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    OwnedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                          token.Put())) {
         why = SystemMessage(GetLastError());
         return false;
     }
-    const bool enabled =
-        Enable(token, L"SeBackupPrivilege", why) && Enable(token, L"SeRestorePrivilege", why);
-    CloseHandle(token);
-    return enabled;
+    return Enable(token.Get(), L"SeBackupPrivilege", why) &&
+           Enable(token.Get(), L"SeRestorePrivilege", why);
 }

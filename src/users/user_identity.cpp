@@ -1,6 +1,7 @@
 #include "users/user_identity.h"
 
 #include "report/text.h"
+#include "system/owned_handle.h"
 
 #include <sddl.h>
 
@@ -43,17 +44,15 @@ std::wstring CurrentUserSid()
 
 std::wstring ProcessUserSid(HANDLE process)
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) {
+    OwnedHandle token;
+    if (!OpenProcessToken(process, TOKEN_QUERY, token.Put())) {
         return {};
     }
     DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
     std::vector<BYTE> buffer(size);
-    std::wstring sid;
-    if (size != 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
-        sid = SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) {
+        return {};
     }
-    CloseHandle(token);
-    return sid;
+    return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
