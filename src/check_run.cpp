@@ -5,6 +5,7 @@
 #include "addin_list/list_change.h"
 #include "report/console.h"
 #include "report/exit_status.h"
+#include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
 #include "users/machine_users.h"
@@ -43,7 +44,14 @@ int CheckAllUsers(const std::wstring& addInPath)
     for (const Profile& profile : profiles) {
         ProfileHive hive;
         std::string why;
-        if (!hive.Open(profile, why)) {
+        const HiveOpening opening = hive.Open(profile, why);
+        if (opening == HiveOpening::Missing) {
+            // Standard output is for places where the add-in is installed
+            // only: detection scripts take any line there for "installed".
+            LogEvent("result: " + profile.label + ": " + why);
+            continue;
+        }
+        if (opening == HiveOpening::Failed) {
             ReportError(profile.label + ": Excel's add-in list could not be read (" + why + ")",
                         "Error");
             failed = true;

@@ -12,7 +12,11 @@
 #include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
+#include "report/unseen_boxes.h"
+#include "report/window_station.h"
 #include "runs.h"
+#include "users/service_accounts.h"
+#include "users/user_identity.h"
 #include "version.h"
 
 #include <string>
@@ -38,6 +42,15 @@ void LogStart(const Options& options)
              (rest.empty() ? "" : "; after the add-in file:" + rest));
 }
 
+// A process of a service, or on a window station that is not interactive,
+// shows its boxes where nobody can click them.
+bool NobodyCanSeeBoxes()
+{
+    unsigned long flags = 0;
+    const bool flagsRead = ProcessWindowStationFlags(flags);
+    return BoxesWouldGoUnseen(flagsRead, flags);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -51,7 +64,9 @@ int main(int argc, char* argv[])
         return kExitUninstalled;
     }
 
-    SetQuietReports(options.quiet);
+    // Decided before the first report, a bad command line's included.
+    const bool quietForNobody = !options.quiet && NobodyCanSeeBoxes();
+    SetQuietReports(options.quiet || quietForNobody);
     // Nothing is started for a command line that can't be right.
     if (!options.error.empty()) {
         ReportUsageError(options.error);
@@ -63,6 +78,18 @@ int main(int argc, char* argv[])
         return kExitUsage;
     }
     LogStart(options);
+    if (quietForNobody) {
+        LogEvent("reports: as with /quiet, on standard error: the window station is not visible, "
+                 "so nobody could answer a box");
+    }
+
+    // A service account's own lists are no user's: changing or checking
+    // them would report "not installed" while every user keeps the add-in.
+    const std::string accountProblem = ServiceAccountProblem(CurrentUserSid(), options.allUsers);
+    if (!accountProblem.empty()) {
+        ReportUsageError(accountProblem);
+        return EndRun(kExitUsage);
+    }
 
     // Every mode means the file that Windows would open from here.
     AddInFile addIn;

@@ -71,7 +71,7 @@ bool RunsExcel(const RunningExcels& running, const Profile& profile)
 {
     // Only a logged-on user runs anything; when an Excel's user can't be
     // told, any of them might.
-    if (profile.sid.empty() || !IsHiveLoaded(profile.sid)) {
+    if (profile.sid.empty() || !IsProfileLoaded(profile)) {
         return false;
     }
     return running.ownerUnknown ||
@@ -88,9 +88,12 @@ int UninstallForProfile(const Profile& profile, const RunningExcels& running,
     }
     ProfileHive hive;
     std::string why;
-    if (!hive.Open(profile, why)) {
-        Tell(profile.label, "failed: " + why);
-        return kExitListFailed;
+    switch (hive.Open(profile, why)) {
+    case HiveOpening::Opened: break;
+    // A profile deleted by hand, or kept where only a logon attaches it, has
+    // nothing to change: no failure.
+    case HiveOpening::Missing: Tell(profile.label, why); return kExitUninstalled;
+    case HiveOpening::Failed: Tell(profile.label, "failed: " + why); return kExitListFailed;
     }
     int status = UninstallForUser(hive.User(), addInPath, remove);
     if (!hive.Close(&why)) {

@@ -212,8 +212,10 @@ protected:
     struct TestProfile {
         std::wstring name;
         std::wstring sid;
-        std::vector<HiveValue> hive;  // none: no NTUSER.DAT at all
-        bool garbage = false;         // an NTUSER.DAT that is no hive
+        std::vector<HiveValue> hive;              // none: no NTUSER.DAT at all
+        bool garbage = false;                     // an NTUSER.DAT that is no hive
+        const wchar_t* hiveFile = L"NTUSER.DAT";  // a mandatory profile's is NTUSER.MAN
+        bool folderGone = false;                  // listed, but its folder deleted by hand
     };
 
     void SetUp() override
@@ -247,8 +249,13 @@ protected:
     {
         CreateDirectoryW(InWorkFolder(L"profiles").c_str(), nullptr);
         const std::wstring folder = FolderOf(profile.name);
+        const std::wstring hive = folder + L"\\" + profile.hiveFile;
+        if (profile.folderGone) {
+            ASSERT_TRUE(RegisterProfile(profile.sid, folder));
+            m_profiles.push_back(profile);
+            return;
+        }
         CreateDirectoryW(folder.c_str(), nullptr);
-        const std::wstring hive = folder + L"\\NTUSER.DAT";
         DeleteFileW(hive.c_str());
         if (profile.garbage) {
             HANDLE file = CreateFileW(hive.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -322,10 +329,11 @@ TEST_F(AllUsersRun, ChangesEveryUserItCanReachAndReportsEachOne)
 
     const RunResult run = Registry(L"/allusers /quiet", m_addIn);
 
+    // dora's hive can't be loaded; carl has none, which is no failure.
     EXPECT_EQ(run.exitCode, 6u);
     EXPECT_EQ(run.errors, "");
-    const std::regex unloadable("(carl|dora) \\(S-1-5-21-1111-2222-3333-100[34]\\): failed: its "
-                                "hive \"C:\\\\uninstall-addin-tests\\\\profiles\\\\(carl|dora)\\\\"
+    const std::regex unloadable("dora \\(S-1-5-21-1111-2222-3333-1004\\): failed: its hive "
+                                "\"C:\\\\uninstall-addin-tests\\\\profiles\\\\dora\\\\"
                                 "NTUSER\\.DAT\" could not be loaded: .+");
     std::vector<std::string> lines;
     for (const std::string& line : Lines(run.output)) {
@@ -340,7 +348,8 @@ TEST_F(AllUsersRun, ChangesEveryUserItCanReachAndReportsEachOne)
                                  Label(ann) + ": removed \"OPEN1\" under Excel 16.0",
                                  Label(bob) + ": removed \"OPEN\" under Excel 16.0, \"OPEN\" "
                                               "under Excel 14.0",
-                                 "failed",
+                                 Label(carl) + ": no profile here: \"" + ToUtf8(FolderOf(L"carl")) +
+                                     "\\NTUSER.DAT\" is missing",
                                  "failed",
                                  "Default (new users' profile): removed \"OPEN\" under Excel 16.0",
                              }))
@@ -420,6 +429,49 @@ TEST_F(AllUsersRun, CheckPrintsEachPlaceAfterItsUser)
         Sorted(Lines(run.output)),
         Sorted({ThisUser() + ": installed: Excel 16.0 OPEN \"" + ToUtf8(m_addIn) + "\"",
                 Label(ann) + ": installed: Excel 16.0 OPEN1 \"/R " + ToUtf8(m_addIn) + "\""}));
+    EXPECT_EQ(LoadedHives(), m_hivesBefore);
+    ExpectExcelUntouched();
+}
+
+// A profile deleted by hand keeps its ProfileList entry: no failure, in
+// either mode. A mandatory profile's hive is its NTUSER.MAN.
+TEST_F(AllUsersRun, TellsOfProfilesThatAreGoneAndReachesMandatoryOnes)
+{
+    TestProfile erin = {L"erin", L"S-1-5-21-1111-2222-3333-1005", {}};
+    erin.folderGone = true;
+    TestProfile fred = {L"fred", L"S-1-5-21-1111-2222-3333-1006", List({L"A.xlam", m_addIn})};
+    fred.hiveFile = L"NTUSER.MAN";
+    Make(erin);
+    Make(fred);
+    ReplaceValues(standin::kOptionsKey, OpenValues({L"A.xlam"}));
+    const std::string gone =
+        Label(erin) + ": no profile here: \"" + ToUtf8(FolderOf(L"erin")) + "\" is missing";
+
+    // Detection takes any line on standard output for "installed": the
+    // gone profile is told in the log only.
+    const RunResult check = Registry(L"/check /allusers /quiet", m_addIn);
+
+    EXPECT_EQ(check.exitCode, 0u);
+    EXPECT_EQ(check.errors, "");
+    EXPECT_EQ(Lines(check.output),
+              std::vector<std::string>{Label(fred) + ": installed: Excel 16.0 OPEN1 \"" +
+                                       ToUtf8(m_addIn) + "\""});
+    const auto told = [this](const std::string& line) {
+        const std::vector<std::string> log = RunLog();
+        return std::count_if(log.begin(), log.end(), [&](const std::string& logged) {
+            return logged.find("result: " + line) != std::string::npos;
+        });
+    };
+    EXPECT_EQ(told(gone), 1);
+
+    const RunResult run = Registry(L"/allusers /quiet", m_addIn);
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(Sorted(Lines(run.output)),
+              Sorted({ThisUser() + ": not installed", gone,
+                      Label(fred) + ": removed \"OPEN1\" under Excel 16.0"}));
+    EXPECT_EQ(told(gone), 2);
     EXPECT_EQ(LoadedHives(), m_hivesBefore);
     ExpectExcelUntouched();
 }

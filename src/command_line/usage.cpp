@@ -30,10 +30,12 @@ std::string FullUsage()
         "                      in the registry, for every Excel version. The add-in's own\n"
         "                      uninstall code does not run.\n"
         "  /allusers           As /registry, for every user profile of the machine and the\n"
-        "                      default profile (needs administrator rights).\n"
+        "                      default profile (needs administrator rights). As SYSTEM or\n"
+        "                      another service account, every run needs it.\n"
         "  /check              Only print where the add-in is installed, a line each; change\n"
         "                      nothing. Goes with /allusers.\n"
         "  /quiet, /q          Show no boxes: each report is a line on standard error.\n"
+        "                      Where nobody can see a box (a service), this is the default.\n"
         "  /log:<file>         Append a timestamped record of the run to <file> (UTF-8).\n"
         "  /timeout:<seconds>  The longest wait on Excel in any one step (default " +
         std::to_string(kDefaultTimeoutSeconds) +

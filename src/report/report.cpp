@@ -64,6 +64,7 @@ bool AskToRetry(const std::string& boxText, const char* caption, const std::stri
 
 void ReportUsageError(const std::string& problem)
 {
+    // Nothing without a log, as when the command line itself is wrong.
     LogEvent("error: " + problem);
     if (quietReports) {
         WriteErrorLine(problem + "; \"uninstall-addin.exe /?\" shows the usage");

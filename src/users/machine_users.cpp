@@ -5,6 +5,7 @@
 #include "report/report.h"
 #include "report/text.h"
 #include "users/privileges.h"
+#include "users/profile_entries.h"
 #include "users/user_identity.h"
 
 #include <string>
@@ -15,13 +16,6 @@ constexpr wchar_t kProfileListKey[] =
     L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 constexpr wchar_t kShellFoldersKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-// SYSTEM, LOCAL SERVICE and NETWORK SERVICE have profiles, but are no
-// users who run Excel.
-bool IsServiceAccount(const std::wstring& sid)
-{
-    return sid == L"S-1-5-18" || sid == L"S-1-5-19" || sid == L"S-1-5-20";
-}
 
 std::wstring Expanded(const std::wstring& text)
 {
@@ -50,9 +44,44 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Only "not found" says a thing is not there; a folder that can't be read,
+// or a share that can't be reached, may still hold the profile.
+bool IsMissing(const std::wstring& path)
+{
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 std::wstring HiveFile(const std::wstring& folder)
 {
     return folder + L"\\NTUSER.DAT";
+}
+
+// A mandatory profile's hive is NTUSER.MAN, which users can't change; it
+// counts only where there is no NTUSER.DAT.
+std::wstring ProfileHiveFile(const std::wstring& folder)
+{
+    const std::wstring mandatory = folder + L"\\NTUSER.MAN";
+    return IsMissing(HiveFile(folder)) && FileExists(mandatory) ? mandatory : HiveFile(folder);
+}
+
+// The part of a profile that is missing: its folder, or its hive file;
+// empty when both are there (or can't be told to be missing).
+std::wstring MissingPart(const std::wstring& folder, const std::wstring& hiveFile)
+{
+    if (IsMissing(folder)) {
+        return folder;
+    }
+    return IsMissing(hiveFile) ? hiveFile : std::wstring();
+}
+
+bool IsHiveLoaded(const std::wstring& name)
+{
+    RegistryKey hive;
+    return !name.empty() && hive.Open(HKEY_USERS, name, KEY_READ) == ERROR_SUCCESS;
 }
 
 std::wstring LastSegment(const std::wstring& path)
@@ -115,18 +144,19 @@ bool MachineProfiles(std::vector<Profile>& profiles, std::string& why)
               ") could not be read: " + SystemMessage(static_cast<DWORD>(status));
         return false;
     }
-    for (const std::wstring& sid : sids) {
-        // A name like "S-1-5-21-...bak" is Windows' copy of a broken profile.
-        if (sid.compare(0, 4, L"S-1-") != 0 || sid.find(L'.') != std::wstring::npos ||
-            IsServiceAccount(sid)) {
-            continue;
-        }
+    std::vector<ProfileEntry> entries;
+    for (const std::wstring& key : sids) {
         RegistryKey profile;
         std::wstring folder;
-        if (profile.Open(profileList.Get(), sid, KEY_QUERY_VALUE) == ERROR_SUCCESS) {
+        if (profile.Open(profileList.Get(), key, KEY_QUERY_VALUE) == ERROR_SUCCESS) {
             folder = StringValue(profile, L"ProfileImagePath");
         }
-        profiles.push_back({sid, folder, UserLabel(sid, LastSegment(folder))});
+        entries.push_back({key, folder});
+    }
+    for (const CoveredProfile& covered : ProfilesToCover(entries)) {
+        profiles.push_back({covered.sid, covered.folder,
+                            UserLabel(covered.sid, LastSegment(covered.folder)),
+                            covered.ownsLoadedHive});
     }
     const std::wstring defaultFolder = DefaultProfileFolder(profileList);
     if (!defaultFolder.empty() && FileExists(HiveFile(defaultFolder))) {
@@ -151,22 +181,26 @@ bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles)
     return true;
 }
 
-bool IsHiveLoaded(const std::wstring& sid)
+bool IsProfileLoaded(const Profile& profile)
 {
-    RegistryKey hive;
-    return !sid.empty() && hive.Open(HKEY_USERS, sid, KEY_READ) == ERROR_SUCCESS;
+    return profile.ownsLoadedHive && IsHiveLoaded(profile.sid);
 }
 
-bool ProfileHive::Open(const Profile& profile, std::string& why)
+HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
 {
     Close();
     std::wstring name = profile.sid;
-    if (!IsHiveLoaded(profile.sid)) {
+    if (!IsProfileLoaded(profile)) {
         if (profile.folder.empty()) {
             why = "its profile has no folder";
-            return false;
+            return HiveOpening::Failed;
         }
-        const std::wstring file = HiveFile(profile.folder);
+        const std::wstring file = ProfileHiveFile(profile.folder);
+        const std::wstring missing = MissingPart(profile.folder, file);
+        if (!missing.empty()) {
+            why = "no profile here: \"" + AnsiFromWide(missing) + "\" is missing";
+            return HiveOpening::Missing;
+        }
         name = LoadName();
         const LSTATUS status = RegLoadKeyW(HKEY_USERS, name.c_str(), file.c_str());
         if (status != ERROR_SUCCESS) {
@@ -176,7 +210,7 @@ bool ProfileHive::Open(const Profile& profile, std::string& why)
             }
             why = "its hive \"" + AnsiFromWide(file) +
                   "\" could not be loaded: " + SystemMessage(static_cast<DWORD>(status));
-            return false;
+            return HiveOpening::Failed;
         }
         m_loadedName = name;
     }
@@ -186,13 +220,13 @@ bool ProfileHive::Open(const Profile& profile, std::string& why)
         why = "its hive (HKEY_USERS\\" + AnsiFromWide(name) +
               ") could not be opened: " + SystemMessage(static_cast<DWORD>(status));
         Close();
-        return false;
+        return HiveOpening::Failed;
     }
     m_user.label = profile.label;
     m_user.root = root;
     m_user.rootName = "HKEY_USERS\\" + AnsiFromWide(name);
     m_user.paths = UserPaths(RoamingFolder(root, profile.folder) + L"\\Microsoft\\AddIns");
-    return true;
+    return HiveOpening::Opened;
 }
 
 bool ProfileHive::Close(std::string* why)

@@ -16,17 +16,29 @@ struct Profile {
     std::wstring sid;     // empty for the default profile
     std::wstring folder;  // the profile's folder, environment variables expanded
     std::string label;    // "ann (S-1-5-21-...)", "Default (new users)"
+    // Whether a hive loaded under HKEY_USERS\<sid> is this profile's, as
+    // it is but for the real profile of a user on a temporary one.
+    bool ownsLoadedHive = true;
 };
 
 // The profiles Windows lists under ProfileList, without the service
-// accounts' (SYSTEM, LOCAL SERVICE, NETWORK SERVICE), then the default
-// profile if it has a hive file. False, with the reason, when the list
-// can't be read.
+// accounts' (SYSTEM, LOCAL SERVICE, NETWORK SERVICE), each folder once (a
+// ".bak" key names the real profile of a user Windows gave a temporary
+// one), then the default profile if it has a hive file. False, with the
+// reason, when the list can't be read.
 bool MachineProfiles(std::vector<Profile>& profiles, std::string& why);
 
+// What came of opening a profile's hive.
+enum class HiveOpening {
+    Opened,
+    Missing,  // the profile's folder or hive file does not exist: no profile here
+    Failed,
+};
+
 // A profile's hive, opened where it is loaded already (its user is logged
-// on), or loaded from its NTUSER.DAT for as long as this object lives and
-// unloaded when it goes, whatever happened meanwhile.
+// on), or loaded from its NTUSER.DAT (a mandatory profile's NTUSER.MAN) for
+// as long as this object lives and unloaded when it goes, whatever happened
+// meanwhile.
 class ProfileHive {
 public:
     ProfileHive() = default;
@@ -35,8 +47,9 @@ public:
     ProfileHive(const ProfileHive&) = delete;
     ProfileHive& operator=(const ProfileHive&) = delete;
 
-    // False, with the reason, when the hive can't be opened or loaded.
-    bool Open(const Profile& profile, std::string& why);
+    // Opens the hive. why is, where it is Missing, the result that says so
+    // (no profile here: "<folder>" is missing), where it Failed, the reason.
+    HiveOpening Open(const Profile& profile, std::string& why);
     // Closes the hive, unloading it if this loaded it; false, with the
     // reason, when it would not unload.
     bool Close(std::string* why = nullptr);
@@ -54,5 +67,6 @@ private:
 // says what the run does, "Changing" or "Reading".
 bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles);
 
-// Whether a user's hive is loaded under HKEY_USERS, as a logged-on user's is.
-bool IsHiveLoaded(const std::wstring& sid);
+// Whether a profile's hive is loaded under HKEY_USERS, as a logged-on
+// user's is.
+bool IsProfileLoaded(const Profile& profile);
