@@ -120,14 +120,6 @@ std::wstring RoamingFolder(HKEY userRoot, const std::wstring& profileFolder)
     return profileFolder + L"\\AppData\\Roaming";
 }
 
-// A name under HKEY_USERS that no one else uses.
-std::wstring LoadName()
-{
-    static unsigned loaded = 0;
-    return L"uninstall-addin-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++loaded);
-}
-
 }  // namespace
 
 bool MachineProfiles(std::vector<Profile>& profiles, std::string& why)
@@ -189,8 +181,18 @@ bool IsProfileLoaded(const Profile& profile)
 HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
 {
     Close();
-    std::wstring name = profile.sid;
-    if (!IsProfileLoaded(profile)) {
+    if (IsProfileLoaded(profile)) {
+        HKEY root = nullptr;
+        const LSTATUS status =
+            RegOpenKeyExW(HKEY_USERS, profile.sid.c_str(), 0, KEY_READ | KEY_WRITE, &root);
+        if (status != ERROR_SUCCESS) {
+            why = "its hive (HKEY_USERS\\" + AnsiFromWide(profile.sid) +
+                  ") could not be opened: " + SystemMessage(static_cast<DWORD>(status));
+            return HiveOpening::Failed;
+        }
+        m_user.root = root;
+        m_user.rootName = "HKEY_USERS\\" + AnsiFromWide(profile.sid);
+    } else {
         if (profile.folder.empty()) {
             why = "its profile has no folder";
             return HiveOpening::Failed;
@@ -201,48 +203,27 @@ HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
             why = "no profile here: \"" + AnsiFromWide(missing) + "\" is missing";
             return HiveOpening::Missing;
         }
-        name = LoadName();
-        const LSTATUS status = RegLoadKeyW(HKEY_USERS, name.c_str(), file.c_str());
+        const LSTATUS status = m_loaded.Load(file);
         if (status != ERROR_SUCCESS) {
-            // A file that is no hive may still leave an empty key behind.
-            if (IsHiveLoaded(name)) {
-                RegUnLoadKeyW(HKEY_USERS, name.c_str());
-            }
             why = "its hive \"" + AnsiFromWide(file) +
                   "\" could not be loaded: " + SystemMessage(static_cast<DWORD>(status));
             return HiveOpening::Failed;
         }
-        m_loadedName = name;
-    }
-    HKEY root = nullptr;
-    const LSTATUS status = RegOpenKeyExW(HKEY_USERS, name.c_str(), 0, KEY_READ | KEY_WRITE, &root);
-    if (status != ERROR_SUCCESS) {
-        why = "its hive (HKEY_USERS\\" + AnsiFromWide(name) +
-              ") could not be opened: " + SystemMessage(static_cast<DWORD>(status));
-        Close();
-        return HiveOpening::Failed;
+        m_user.rootName = m_loaded.RootName();
     }
     m_user.label = profile.label;
+    const HKEY root = m_user.root != nullptr ? m_user.root : m_loaded.Root();
     m_user.root = root;
-    m_user.rootName = "HKEY_USERS\\" + AnsiFromWide(name);
     m_user.paths = UserPaths(RoamingFolder(root, profile.folder) + L"\\Microsoft\\AddIns");
     return HiveOpening::Opened;
 }
 
 bool ProfileHive::Close(std::string* why)
 {
-    if (m_user.root != nullptr) {
+    // A loaded hive's root is its own to close.
+    if (m_user.root != nullptr && m_user.root != m_loaded.Root()) {
         RegCloseKey(m_user.root);
-        m_user.root = nullptr;
     }
-    if (m_loadedName.empty()) {
-        return true;
-    }
-    const LSTATUS status = RegUnLoadKeyW(HKEY_USERS, m_loadedName.c_str());
-    if (status != ERROR_SUCCESS && why != nullptr) {
-        *why = "its hive (HKEY_USERS\\" + AnsiFromWide(m_loadedName) +
-               ") could not be unloaded: " + SystemMessage(static_cast<DWORD>(status));
-    }
-    m_loadedName.clear();
-    return status == ERROR_SUCCESS;
+    m_user.root = nullptr;
+    return m_loaded.Unload(why);
 }

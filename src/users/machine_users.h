@@ -5,6 +5,7 @@
 // start from.
 #pragma once
 
+#include "users/loaded_hive.h"
 #include "users/user_hive.h"
 
 #include <windows.h>
@@ -37,8 +38,8 @@ enum class HiveOpening {
 
 // A profile's hive, opened where it is loaded already (its user is logged
 // on), or loaded from its NTUSER.DAT (a mandatory profile's NTUSER.MAN) for
-// as long as this object lives and unloaded when it goes, whatever happened
-// meanwhile.
+// as long as this object lives (see LoadedHive) and unloaded when it goes,
+// whatever happened meanwhile.
 class ProfileHive {
 public:
     ProfileHive() = default;
@@ -59,7 +60,7 @@ public:
 
 private:
     UserHive m_user;
-    std::wstring m_loadedName;  // its name under HKEY_USERS, when loaded here
+    LoadedHive m_loaded;  // a hive this loaded, not a logged-on user's
 };
 
 // What a run over every user starts with: the privileges to load hives,

@@ -1,0 +1,127 @@
+#include "users/loaded_hive.h"
+
+#include "report/log_file.h"
+#include "report/text.h"
+
+namespace {
+
+// Held by the main thread for as long as it has a hive loaded under
+// HKEY_USERS, so that the console's handler can wait for it to be unloaded.
+SRWLOCK loadedUnderUsers = SRWLOCK_INIT;
+
+// Runs on a thread of its own when the user presses Ctrl+C or Ctrl+Break or
+// closes the console. Windows ends the process after this handler (after
+// about five seconds at most for a closing console); until then the run may
+// finish the user at hand and unload that hive. The lock is then kept, so
+// that no other hive is loaded before the end.
+BOOL WINAPI UnloadBeforeTheEnd(DWORD)
+{
+    constexpr int kTries = 80;  // 4 s in all
+    for (int i = 0; i < kTries && !TryAcquireSRWLockExclusive(&loadedUnderUsers); ++i) {
+        Sleep(50);
+    }
+    return FALSE;  // the usual end follows
+}
+
+bool IsUsableKey(HKEY key)
+{
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool IsLoadedUnderUsers(const std::wstring& name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_USERS, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+// A name under HKEY_USERS that no one else uses.
+std::wstring UniqueName()
+{
+    static unsigned loaded = 0;
+    return L"uninstall-addin-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++loaded);
+}
+
+}  // namespace
+
+LSTATUS LoadedHive::Load(const std::wstring& file)
+{
+    Unload();
+    if (LoadPrivately(file) == ERROR_SUCCESS) {
+        return ERROR_SUCCESS;
+    }
+    // Whatever kept the private hive from loading, the old way may still
+    // work, and where it fails too its reason is the one to report.
+    return LoadUnderUsers(file);
+}
+
+LSTATUS LoadedHive::LoadPrivately(const std::wstring& file)
+{
+    HKEY root = nullptr;
+    const LSTATUS status = RegLoadAppKeyW(file.c_str(), &root, KEY_READ | KEY_WRITE, 0, 0);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    // Some platforms answer success with a handle nothing accepts (Wine 8's
+    // stub); one question tells.
+    if (!IsUsableKey(root)) {
+        RegCloseKey(root);
+        return ERROR_INVALID_HANDLE;
+    }
+    m_root = root;
+    m_rootName = AnsiFromWide(file);
+    LogEvent("loaded: \"" + m_rootName + "\" as a private hive");
+    return ERROR_SUCCESS;
+}
+
+LSTATUS LoadedHive::LoadUnderUsers(const std::wstring& file)
+{
+    static const bool handlerSet = SetConsoleCtrlHandler(UnloadBeforeTheEnd, TRUE) != FALSE;
+    (void)handlerSet;
+    const std::wstring name = UniqueName();
+    AcquireSRWLockExclusive(&loadedUnderUsers);
+    LSTATUS status = RegLoadKeyW(HKEY_USERS, name.c_str(), file.c_str());
+    if (status == ERROR_SUCCESS) {
+        m_usersName = name;
+        status = RegOpenKeyExW(HKEY_USERS, name.c_str(), 0, KEY_READ | KEY_WRITE, &m_root);
+        if (status != ERROR_SUCCESS) {
+            m_root = nullptr;
+            Unload();
+            return status;
+        }
+        m_rootName = "HKEY_USERS\\" + AnsiFromWide(name);
+        LogEvent("loaded: \"" + AnsiFromWide(file) + "\" as " + m_rootName);
+        return ERROR_SUCCESS;
+    }
+    // A file that is no hive may still leave an empty key behind.
+    if (IsLoadedUnderUsers(name)) {
+        RegUnLoadKeyW(HKEY_USERS, name.c_str());
+    }
+    ReleaseSRWLockExclusive(&loadedUnderUsers);
+    return status;
+}
+
+bool LoadedHive::Unload(std::string* why)
+{
+    if (m_root != nullptr) {
+        RegCloseKey(m_root);  // the last handle of a private hive: it goes
+        m_root = nullptr;
+    }
+    m_rootName.clear();
+    if (m_usersName.empty()) {
+        return true;
+    }
+    const LSTATUS status = RegUnLoadKeyW(HKEY_USERS, m_usersName.c_str());
+    if (status != ERROR_SUCCESS && why != nullptr) {
+        *why = "its hive (HKEY_USERS\\" + AnsiFromWide(m_usersName) +
+               ") could not be unloaded: " + SystemMessage(static_cast<DWORD>(status));
+    }
+    m_usersName.clear();
+    ReleaseSRWLockExclusive(&loadedUnderUsers);
+    return status == ERROR_SUCCESS;
+}

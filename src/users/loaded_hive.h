@@ -1,0 +1,43 @@
+// A user's hive file, loaded for as long as this run needs it.
+//
+// It is loaded as a private application hive where the system can: no
+// other process sees it, loading it needs no backup or restore privilege,
+// and it goes away with its last handle, however the process ends. A hive
+// loaded under HKEY_USERS instead stays loaded until someone unloads it, and
+// a user whose NTUSER.DAT is still loaded at logon gets a temporary profile;
+// so that way, the fallback, unloads it also on Ctrl+C, Ctrl+Break and when
+// the console closes. Only a kill leaves it loaded.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class LoadedHive {
+public:
+    LoadedHive() = default;
+    ~LoadedHive() { Unload(); }
+
+    LoadedHive(const LoadedHive&) = delete;
+    LoadedHive& operator=(const LoadedHive&) = delete;
+
+    // Loads file (unloading whatever this held) and opens its root for
+    // reading and writing.
+    LSTATUS Load(const std::wstring& file);
+    // Closes the root and unloads the hive; false, with the reason, when a
+    // hive under HKEY_USERS would not unload.
+    bool Unload(std::string* why = nullptr);
+
+    HKEY Root() const { return m_root; }
+    // How reports name the root: the file of a private hive, or its key
+    // under HKEY_USERS.
+    const std::string& RootName() const { return m_rootName; }
+
+private:
+    LSTATUS LoadPrivately(const std::wstring& file);
+    LSTATUS LoadUnderUsers(const std::wstring& file);
+
+    HKEY m_root = nullptr;
+    std::string m_rootName;
+    std::wstring m_usersName;  // its name under HKEY_USERS, for the fallback
+};
