@@ -3,6 +3,7 @@
 #include "addin_list/addin_match.h"
 #include "addin_list/excel_lists.h"
 #include "addin_list/list_change.h"
+#include "addin_list/lists_turn.h"
 #include "excel/excel_running.h"
 #include "report/console.h"
 #include "report/exit_status.h"
@@ -45,18 +46,13 @@ void Tell(const std::string& user, const std::string& result)
 }
 
 // Takes the add-in out of every Excel version's list of one user; the
-// status of that user's part of the run.
+// status of that user's part of the run. The caller holds the turn.
 int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool remove)
 {
-    std::vector<ExcelList> lists;
-    ListChangeOutcome outcome;
-    outcome.error = ReadExcelLists(user.root, lists);
-    if (!outcome.error) {
-        const AddInMatcher addIn(addInPath, user.paths);
-        outcome =
-            TakeOutOfLists(user.root, lists, addIn,
-                           remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
-    }
+    const AddInMatcher addIn(addInPath, user.paths);
+    const ListChangeOutcome outcome =
+        TakeOutOfLists(user.root, user.links, addIn,
+                       remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
     if (outcome.error) {
         Tell(user.label, "failed: " + Describe(outcome.error, user.rootName));
         return kExitListFailed;
@@ -104,6 +100,15 @@ int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
     if (!StartAllUsersRun("Changing", profiles)) {
         return kExitListFailed;
     }
+    // One turn for the whole run, not one per user: the time limit then
+    // bounds the run's wait once, and a run that can't have it changes
+    // nobody, rather than some users and not others. A run over every
+    // profile takes milliseconds per user, so a parallel run waits little.
+    ListsTurn turn;
+    int refused = kExitUninstalled;
+    if (!turn.Take(options.timeoutSeconds, refused)) {
+        return refused;
+    }
     const RunningExcels running = options.force ? RunningExcels{} : UsersRunningExcel();
     bool skipped = false;
     bool failed = false;
@@ -127,6 +132,11 @@ int UninstallThroughRegistry(const Options& options, const AddInFile& addIn)
     // An open Excel would write its old list back when it closes.
     if (!options.force && !WaitUntilExcelIsClosed()) {
         return kExitExcelWasRunning;
+    }
+    ListsTurn turn;
+    int refused = kExitUninstalled;
+    if (!turn.Take(options.timeoutSeconds, refused)) {
+        return refused;
     }
     return UninstallForUser(CurrentUserHive(), addInPath, options.remove);
 }

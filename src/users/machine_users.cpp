@@ -191,6 +191,9 @@ bool ProfileHive::Open(const Profile& profile, std::string& why)
     m_user.label = profile.label;
     m_user.root = root;
     m_user.rootName = "HKEY_USERS\\" + AnsiFromWide(name);
+    // The run is SYSTEM or an administrator here, and the hive is its user's
+    // to shape.
+    m_user.links = KeyLinks::Refuse;
     m_user.paths = UserPaths(RoamingFolder(root, profile.folder) + L"\\Microsoft\\AddIns");
     return true;
 }
