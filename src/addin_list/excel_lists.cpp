@@ -32,11 +32,15 @@ double VersionNumber(const std::wstring& version)
 
 // Opens the key name right below parent; path is where it is below the
 // user's root, for reports. An absent key leaves key empty and is no error;
-// anything else that stops the read is.
+// anything else that stops the read is. A key that may be read but not
+// changed is opened for reading: only a change that needs it fails.
 ListError OpenKey(HKEY parent, const std::wstring& name, const std::wstring& path, REGSAM access,
                   KeyLinks links, RegistryKey& key)
 {
-    const LSTATUS status = key.OpenChild(parent, name, access, links);
+    LSTATUS status = key.OpenChild(parent, name, access, links);
+    if (status == ERROR_ACCESS_DENIED && access != KEY_READ) {
+        status = key.OpenChild(parent, name, KEY_READ, links);
+    }
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
         return {};
     }

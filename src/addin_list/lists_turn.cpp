@@ -9,6 +9,11 @@
 
 namespace {
 
+// The name tried first, machine-wide, and the one of its fallback, which
+// keeps out only runs in this session.
+constexpr wchar_t kListsMutexName[] = L"Global\\uninstall-addin-lists";
+constexpr wchar_t kListsMutexFallbackName[] = L"Local\\uninstall-addin-lists";
+
 // Waiting on the mutex and releasing it: all a run needs, and all that the
 // mutex grants anyone, so that a user's run and SYSTEM's share it whichever
 // made it (without this, a mutex SYSTEM made would refuse the user's run).

@@ -12,8 +12,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 class ListsTurn {
 public:
     ListsTurn() = default;
@@ -34,7 +32,3 @@ private:
     HANDLE m_mutex = nullptr;
     bool m_held = false;
 };
-
-// The mutex's names, the one tried first and its fallback.
-inline constexpr wchar_t kListsMutexName[] = L"Global\\uninstall-addin-lists";
-inline constexpr wchar_t kListsMutexFallbackName[] = L"Local\\uninstall-addin-lists";
