@@ -18,7 +18,7 @@ namespace {
 bool PrintPlaces(const UserHive& user, const std::wstring& addInPath, const std::string& prefix)
 {
     std::vector<ExcelList> lists;
-    if (const ListError error = ReadExcelLists(user.root, lists)) {
+    if (const ListError error = ReadExcelLists(user.root, lists, user.links)) {
         ReportError(prefix + "Excel's add-in list could not be read (" +
                         Describe(error, user.rootName) + ")",
                     "Error");

@@ -3,6 +3,7 @@
 #include "addin_list/addin_match.h"
 #include "addin_list/excel_lists.h"
 #include "addin_list/list_change.h"
+#include "addin_list/lists_turn.h"
 #include "excel/addin_volume.h"
 #include "excel/excel_client.h"
 #include "excel/excel_running.h"
@@ -81,13 +82,15 @@ int ProveUninstalled(const AddInMatcher& addIn)
 
 // Off the Add-ins dialog: every version's Add-in Manager value, and any
 // OPEN value that another version still has.
-int TakeOffAddInsDialog(const AddInMatcher& addIn)
+int TakeOffAddInsDialog(const AddInMatcher& addIn, unsigned timeoutSeconds)
 {
-    std::vector<ExcelList> lists;
-    ListError error = ReadExcelLists(HKEY_CURRENT_USER, lists);
-    if (!error) {
-        error = TakeOutOfLists(HKEY_CURRENT_USER, lists, addIn, DialogEntry::TakeOff, "").error;
+    ListsTurn turn;
+    int refused = kExitUninstalled;
+    if (!turn.Take(timeoutSeconds, refused)) {
+        return refused;
     }
+    const ListError error =
+        TakeOutOfLists(HKEY_CURRENT_USER, KeyLinks::Follow, addIn, DialogEntry::TakeOff, "").error;
     if (error) {
         ReportError("The add-in could not be taken off Excel's Add-ins list (" +
                         Describe(error, kCurrentUserRoot) + ")",
@@ -105,7 +108,7 @@ int UninstallThroughExcel(const Options& options, const AddInFile& file)
         return kExitExcelWasRunning;
     }
     if (file.state == FileState::Gone) {
-        return UninstallGoneAddIn(file);
+        return UninstallGoneAddIn(options, file);
     }
     SetExcelTimeLimit(options.timeoutSeconds);
     const int status = RunExcel(file);
@@ -117,5 +120,5 @@ int UninstallThroughExcel(const Options& options, const AddInFile& file)
     if (proof != kExitUninstalled || !options.remove) {
         return proof;
     }
-    return TakeOffAddInsDialog(addIn);
+    return TakeOffAddInsDialog(addIn, options.timeoutSeconds);
 }

@@ -3,6 +3,7 @@
 #include "addin_list/addin_match.h"
 #include "addin_list/excel_lists.h"
 #include "addin_list/list_change.h"
+#include "addin_list/lists_turn.h"
 #include "excel/excel_running.h"
 #include "report/console.h"
 #include "report/exit_status.h"
@@ -45,20 +46,15 @@ void Tell(const std::string& user, const std::string& result)
 }
 
 // Takes the add-in out of every Excel version's list of one user; the
-// status of that user's part of the run. note, when given, leads the
-// user's line.
+// status of that user's part of the run. The caller holds the turn. note,
+// when given, leads the user's line.
 int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool remove,
                      const std::string& note = "")
 {
-    std::vector<ExcelList> lists;
-    ListChangeOutcome outcome;
-    outcome.error = ReadExcelLists(user.root, lists);
-    if (!outcome.error) {
-        const AddInMatcher addIn(addInPath, user.paths);
-        outcome =
-            TakeOutOfLists(user.root, lists, addIn,
-                           remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
-    }
+    const AddInMatcher addIn(addInPath, user.paths);
+    const ListChangeOutcome outcome =
+        TakeOutOfLists(user.root, user.links, addIn,
+                       remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
     if (outcome.error) {
         Tell(user.label, note + "failed: " + Describe(outcome.error, user.rootName));
         return kExitListFailed;
@@ -109,6 +105,15 @@ int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
     if (!StartAllUsersRun("Changing", profiles)) {
         return kExitListFailed;
     }
+    // One turn for the whole run, not one per user: the time limit then
+    // bounds the run's wait once, and a run that can't have it changes
+    // nobody, rather than some users and not others. A run over every
+    // profile takes milliseconds per user, so a parallel run waits little.
+    ListsTurn turn;
+    int refused = kExitUninstalled;
+    if (!turn.Take(options.timeoutSeconds, refused)) {
+        return refused;
+    }
     const RunningExcels running = options.force ? RunningExcels{} : UsersRunningExcel();
     bool skipped = false;
     bool failed = false;
@@ -133,11 +138,21 @@ int UninstallThroughRegistry(const Options& options, const AddInFile& addIn)
     if (!options.force && !WaitUntilExcelIsClosed()) {
         return kExitExcelWasRunning;
     }
+    ListsTurn turn;
+    int refused = kExitUninstalled;
+    if (!turn.Take(options.timeoutSeconds, refused)) {
+        return refused;
+    }
     return UninstallForUser(CurrentUserHive(), addInPath, options.remove);
 }
 
-int UninstallGoneAddIn(const AddInFile& addIn)
+int UninstallGoneAddIn(const Options& options, const AddInFile& addIn)
 {
+    ListsTurn turn;
+    int refused = kExitUninstalled;
+    if (!turn.Take(options.timeoutSeconds, refused)) {
+        return refused;
+    }
     // Its Add-in Manager entry would only be a dead one that Excel asks
     // about at every start.
     return UninstallForUser(CurrentUserHive(), addIn.full, true,

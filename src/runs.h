@@ -17,7 +17,7 @@ int UninstallThroughRegistry(const Options& options, const AddInFile& addIn);
 // and the add-in's own uninstall code can't run without its file. Takes it
 // out of this user's lists and off the Add-ins dialog instead, as
 // /registry /remove does, and says the file is gone.
-int UninstallGoneAddIn(const AddInFile& addIn);
+int UninstallGoneAddIn(const Options& options, const AddInFile& addIn);
 
 // /check: prints where the add-in is installed; changes nothing.
 int CheckWhereInstalled(const Options& options, const AddInFile& addIn);

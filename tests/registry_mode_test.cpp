@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <regex>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -204,6 +206,102 @@ TEST_F(RegistryRun, WaitsForAnOpenExcelUnlessForced)
     EXPECT_EQ(forced.output, ThisUser() + ": removed \"OPEN1\" under Excel 16.0\r\n");
     EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam"}));
     EXPECT_TRUE(usersExcel.Running());
+}
+
+// Another run holding the turn at changing Excel's lists: the named mutex,
+// held on a thread of its own until released, for a second, or until the
+// thread ends without releasing it (abandoned).
+class OtherRun {
+public:
+    enum class Ends { WhenReleased, AfterASecond, WithoutReleasing };
+
+    explicit OtherRun(Ends ends)
+    {
+        m_mutex = CreateMutexW(nullptr, FALSE, L"Global\\uninstall-addin-lists");
+        m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_thread = std::thread([this, ends, held] {
+            WaitForSingleObject(m_mutex, INFINITE);
+            SetEvent(held);
+            if (ends != Ends::WithoutReleasing) {
+                WaitForSingleObject(m_stop, ends == Ends::AfterASecond ? 1000 : INFINITE);
+                ReleaseMutex(m_mutex);
+            }
+        });
+        WaitForSingleObject(held, INFINITE);
+        CloseHandle(held);
+        if (ends == Ends::WithoutReleasing) {
+            m_thread.join();
+        }
+    }
+
+    ~OtherRun()
+    {
+        SetEvent(m_stop);
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        CloseHandle(m_stop);
+        CloseHandle(m_mutex);
+    }
+
+private:
+    HANDLE m_mutex = nullptr;
+    HANDLE m_stop = nullptr;
+    std::thread m_thread;
+};
+
+// Runs on one machine change Excel's lists one at a time: a run waits for
+// the other to finish, within its time limit, or changes nothing and asks
+// to be tried again (5); a turn left by a run that died is taken over.
+TEST_F(RegistryRun, TakesTurnsWithAnotherRunChangingTheLists)
+{
+    struct Case {
+        OtherRun::Ends ends;
+        const wchar_t* switches;
+        DWORD exitCode;
+        std::string logged;  // the run's log line about the turn
+    };
+    const Case cases[] = {
+        {OtherRun::Ends::WhenReleased, L"/registry /quiet /timeout:2", 5,
+         "waiting: another run is changing Excel's add-in lists (Global\\uninstall-addin-lists)"},
+        {OtherRun::Ends::AfterASecond, L"/registry /quiet", 0,
+         "waiting: another run is changing Excel's add-in lists (Global\\uninstall-addin-lists)"},
+        {OtherRun::Ends::WithoutReleasing, L"/registry /quiet", 0,
+         "taken over: Global\\uninstall-addin-lists, left held by a run that ended while "
+         "changing Excel's add-in lists"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.switches) + " -> " + std::to_string(c.exitCode));
+        SetUp();
+        const std::vector<RegValue> options = OpenValues({L"A.xlam", m_addIn});
+        ReplaceValues(standin::kOptionsKey, options);
+        RunResult run;
+        {
+            OtherRun other(c.ends);
+            run = Registry(c.switches, m_addIn);
+        }
+
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.errors;
+        const std::vector<std::string> log = RunLog();
+        EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                                [&](const std::string& line) {
+                                    return line.find(c.logged) != std::string::npos;
+                                }),
+                  1)
+            << c.logged;
+        if (c.exitCode == 5) {
+            EXPECT_GE(run.elapsedMs, 1900u);
+            EXPECT_EQ(run.output, "");
+            EXPECT_EQ(run.errors, "uninstall-addin: Another run is changing Excel's add-in lists; "
+                                  "nothing was changed, try again later\r\n");
+            EXPECT_EQ(ValuesOf(standin::kOptionsKey), options);
+        } else {
+            EXPECT_EQ(run.output, ThisUser() + ": removed \"OPEN1\" under Excel 16.0\r\n");
+            EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam"}));
+        }
+        TearDown();
+    }
 }
 
 // Profiles of other users, made as an administrator's machine has them.
@@ -411,6 +509,69 @@ TEST_F(AllUsersRun, LeavesAUserWhoseExcelRunsForLater)
               Sorted({ThisUser() + ": removed \"OPEN1\" under Excel 16.0",
                       Label(ann) + ": not installed"}));
     EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam"}));
+}
+
+// In another user's hive, any key on the way to the lists may be a registry
+// link that points the run, as SYSTEM, at a key of that user's choosing: it
+// is refused, at the end of the path or on the way, by the change and by
+// /check alike, and the key it points to is left alone.
+TEST_F(AllUsersRun, RefusesARegistryLinkInAUsersHive)
+{
+    constexpr wchar_t kTarget[] = L"Software\\uninstall-addin-tests\\target";  // of HKLM
+    const std::wstring linkTarget = L"\\Registry\\Machine\\" + std::wstring(kTarget);
+    const TestProfile ann = {
+        L"ann", L"S-1-5-21-1111-2222-3333-1001", {{L"Software\\Contoso", L"Theme", L"dark"}}};
+    // The link, and where below its target the list is.
+    const std::pair<std::wstring, std::wstring> links[] = {
+        {standin::kOptionsKey, L""},
+        {L"Software\\Microsoft\\Office", L"\\16.0\\Excel\\Options"},
+    };
+    for (const auto& [link, below] : links) {
+        SCOPED_TRACE(ToUtf8(link));
+        SetUp();
+        Make(ann);
+        LogOn(ann);
+        const std::wstring targetList = kTarget + below;
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTarget);
+        SetString(targetList.c_str(), L"OPEN", m_addIn, HKEY_LOCAL_MACHINE);
+        const std::wstring linkPath = ann.sid + L"\\" + link;
+        const size_t slash = linkPath.find_last_of(L'\\');
+        HKEY parent = nullptr;
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_USERS, linkPath.substr(0, slash).c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &parent, nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExW(parent, linkPath.substr(slash + 1).c_str(), 0, nullptr,
+                                  REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr,
+                                  &key, nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                                 reinterpret_cast<const BYTE*>(linkTarget.c_str()),
+                                 static_cast<DWORD>(linkTarget.size() * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+        RegCloseKey(parent);
+        ASSERT_EQ(ValuesOf((ann.sid + L"\\" + standin::kOptionsKey).c_str(), HKEY_USERS),
+                  OpenValues({m_addIn}))
+            << "a link the system does not follow would prove nothing";
+        const std::string refused =
+            "HKEY_USERS\\" + ToUtf8(linkPath) + " is a registry link; it was not followed";
+
+        const RunResult run = Registry(L"/allusers /quiet", m_addIn);
+        const RunResult check = Registry(L"/check /allusers /quiet", m_addIn);
+
+        EXPECT_EQ(run.exitCode, 6u);
+        const std::vector<std::string> lines = Lines(run.output);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), Label(ann) + ": failed: " + refused), 1)
+            << run.output;
+        EXPECT_EQ(check.exitCode, 6u);
+        EXPECT_EQ(check.errors, "uninstall-addin: " + Label(ann) +
+                                    ": Excel's add-in list could not be read (" + refused +
+                                    ")\r\n");
+        EXPECT_EQ(ValuesOf(targetList.c_str(), HKEY_LOCAL_MACHINE), OpenValues({m_addIn}));
+        TearDown();
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\uninstall-addin-tests");
+    }
 }
 
 TEST_F(AllUsersRun, CheckPrintsEachPlaceAfterItsUser)

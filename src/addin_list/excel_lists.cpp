@@ -30,15 +30,99 @@ double VersionNumber(const std::wstring& version)
     return std::wcstod(version.c_str(), nullptr);
 }
 
-// An absent key holds nothing; anything else that stops the read is an error.
-ListError OpenForReading(HKEY root, const std::wstring& path, RegistryKey& key, bool& present)
+// Opens the key name right below parent; path is where it is below the
+// user's root, for reports. An absent key leaves key empty and is no error;
+// anything else that stops the read is. A key that may be read but not
+// changed is opened for reading: only a change that needs it fails.
+ListError OpenKey(HKEY parent, const std::wstring& name, const std::wstring& path, REGSAM access,
+                  KeyLinks links, RegistryKey& key)
 {
-    const LSTATUS status = key.Open(root, path, KEY_READ);
-    present = status == ERROR_SUCCESS;
+    LSTATUS status = key.OpenChild(parent, name, access, links);
+    if (status == ERROR_ACCESS_DENIED && access != KEY_READ) {
+        status = key.OpenChild(parent, name, KEY_READ, links);
+    }
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
         return {};
     }
     return {status, path};
+}
+
+// Software\Microsoft\Office, one key at a time: a link on the way would lead
+// elsewhere as surely as one at its end. Empty when it is absent.
+ListError OpenOfficeKey(HKEY userRoot, KeyLinks links, RegistryKey& office)
+{
+    office.Close();
+    RegistryKey key;
+    HKEY parent = userRoot;
+    std::wstring path;
+    for (const wchar_t* name : {L"Software", L"Microsoft", L"Office"}) {
+        path += (path.empty() ? L"" : L"\\") + std::wstring(name);
+        RegistryKey child;
+        if (ListError error = OpenKey(parent, name, path, KEY_READ, links, child)) {
+            return error;
+        }
+        if (child.Get() == nullptr) {
+            return {};
+        }
+        key = std::move(child);
+        parent = key.Get();
+    }
+    office = std::move(key);
+    return {};
+}
+
+// One version's list, through keys opened one below the other and kept in
+// the list; a version without an Excel key leaves list.excelKey empty.
+ListError ReadList(HKEY office, const std::wstring& version, KeyLinks links, ListAccess access,
+                   ExcelList& list)
+{
+    list = ExcelList{};
+    list.version = version;
+    const bool change = access == ListAccess::Change;
+    RegistryKey versionKey;
+    if (ListError error = OpenKey(office, version, std::wstring(kOfficeKey) + L"\\" + version,
+                                  KEY_READ, links, versionKey)) {
+        return error;
+    }
+    if (versionKey.Get() == nullptr) {
+        return {};
+    }
+    // An absent Add-in Manager key is made below Excel's when a change needs it.
+    if (ListError error =
+            OpenKey(versionKey.Get(), L"Excel", ExcelKeyPath(version),
+                    change ? KEY_READ | KEY_CREATE_SUB_KEY : KEY_READ, links, list.excelKey)) {
+        return error;
+    }
+    if (list.excelKey.Get() == nullptr) {
+        return {};
+    }
+    const REGSAM valueAccess = change ? KEY_READ | KEY_SET_VALUE : KEY_READ;
+    if (ListError error = OpenKey(list.excelKey.Get(), L"Options", OptionsKeyPath(version),
+                                  valueAccess, links, list.optionsKey)) {
+        return error;
+    }
+    if (list.optionsKey.Get() != nullptr) {
+        const LSTATUS status = list.optionsKey.ReadValues(list.options);
+        if (status != ERROR_SUCCESS) {
+            return {status, OptionsKeyPath(version)};
+        }
+    }
+    if (ListError error =
+            OpenKey(list.excelKey.Get(), L"Add-in Manager", AddInManagerKeyPath(version),
+                    valueAccess, links, list.addInManagerKey)) {
+        return error;
+    }
+    if (list.addInManagerKey.Get() != nullptr) {
+        std::vector<StoredValue> values;
+        const LSTATUS status = list.addInManagerKey.ReadValues(values);
+        if (status != ERROR_SUCCESS) {
+            return {status, AddInManagerKeyPath(version)};
+        }
+        for (const StoredValue& value : values) {
+            list.addInManager.push_back(value.name);
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -60,43 +144,25 @@ std::wstring AddInManagerKeyPath(const std::wstring& version)
 
 ListError ReadExcelList(HKEY userRoot, const std::wstring& version, ExcelList& list)
 {
-    list = ExcelList{version, {}, {}};
-    RegistryKey key;
-    bool present = false;
-    if (ListError error = OpenForReading(userRoot, OptionsKeyPath(version), key, present)) {
-        return error;
+    list = ExcelList{};
+    list.version = version;
+    RegistryKey office;
+    ListError error = OpenOfficeKey(userRoot, KeyLinks::Follow, office);
+    if (!error && office.Get() != nullptr) {
+        error = ReadList(office.Get(), version, KeyLinks::Follow, ListAccess::Read, list);
     }
-    if (present) {
-        const LSTATUS status = key.ReadValues(list.options);
-        if (status != ERROR_SUCCESS) {
-            return {status, OptionsKeyPath(version)};
-        }
-    }
-    if (ListError error = OpenForReading(userRoot, AddInManagerKeyPath(version), key, present)) {
-        return error;
-    }
-    if (present) {
-        std::vector<StoredValue> values;
-        const LSTATUS status = key.ReadValues(values);
-        if (status != ERROR_SUCCESS) {
-            return {status, AddInManagerKeyPath(version)};
-        }
-        for (const StoredValue& value : values) {
-            list.addInManager.push_back(value.name);
-        }
-    }
-    return {};
+    return error;
 }
 
-ListError ReadExcelLists(HKEY userRoot, std::vector<ExcelList>& lists)
+ListError ReadExcelLists(HKEY userRoot, std::vector<ExcelList>& lists, KeyLinks links,
+                         ListAccess access)
 {
     lists.clear();
     RegistryKey office;
-    bool present = false;
-    if (ListError error = OpenForReading(userRoot, kOfficeKey, office, present)) {
+    if (ListError error = OpenOfficeKey(userRoot, links, office)) {
         return error;
     }
-    if (!present) {
+    if (office.Get() == nullptr) {
         return {};
     }
     std::vector<std::wstring> names;
@@ -106,9 +172,7 @@ ListError ReadExcelLists(HKEY userRoot, std::vector<ExcelList>& lists)
     }
     std::vector<std::wstring> versions;
     for (const std::wstring& name : names) {
-        RegistryKey excel;
-        if (IsVersionName(name) &&
-            excel.Open(userRoot, ExcelKeyPath(name), KEY_READ) != ERROR_FILE_NOT_FOUND) {
+        if (IsVersionName(name)) {
             versions.push_back(name);
         }
     }
@@ -117,10 +181,13 @@ ListError ReadExcelLists(HKEY userRoot, std::vector<ExcelList>& lists)
     });
     for (const std::wstring& version : versions) {
         ExcelList list;
-        if (ListError error = ReadExcelList(userRoot, version, list)) {
+        if (ListError error = ReadList(office.Get(), version, links, access, list)) {
+            lists.clear();
             return error;
         }
-        lists.push_back(std::move(list));
+        if (list.excelKey.Get() != nullptr) {
+            lists.push_back(std::move(list));
+        }
     }
     return {};
 }
@@ -132,6 +199,10 @@ std::string ExcelName(const std::wstring& version)
 
 std::string Describe(const ListError& error, const std::string& rootName)
 {
+    if (error.status == kKeyIsLink) {
+        return rootName + "\\" + AnsiFromWide(error.keyPath) +
+               " is a registry link; it was not followed";
+    }
     return rootName + "\\" + AnsiFromWide(error.keyPath) + ": " +
            SystemMessage(static_cast<DWORD>(error.status));
 }

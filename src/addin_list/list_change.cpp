@@ -21,21 +21,17 @@ std::string Where(const std::string& who, const std::wstring& version)
 }
 
 // Carries out the planned change of one version's OPEN values, in its
-// order; a failed step stops it there.
-ListError ChangeOpenValues(HKEY userRoot, const std::wstring& version, const OpenListChange& change,
+// order, through the key they were read from; a failed step stops it there.
+ListError ChangeOpenValues(const ExcelList& list, const OpenListChange& change,
                            const std::string& where)
 {
-    const std::wstring path = OptionsKeyPath(version);
-    RegistryKey options;
-    LSTATUS status = options.Open(userRoot, path, KEY_QUERY_VALUE | KEY_SET_VALUE);
-    if (status != ERROR_SUCCESS) {
-        return {status, path};
-    }
+    const std::wstring path = OptionsKeyPath(list.version);
+    const RegistryKey& options = list.optionsKey;
     for (const StoredValue& value : change.removed) {
         LogEvent("removing: " + where + " " + AnsiFromWide(value.name) + " " + Shown(value));
     }
     for (const MovedValue& move : change.moves) {
-        status = options.Write(move.value);
+        const LSTATUS status = options.Write(move.value);
         if (status != ERROR_SUCCESS) {
             return {status, path};
         }
@@ -43,7 +39,7 @@ ListError ChangeOpenValues(HKEY userRoot, const std::wstring& version, const Ope
                  AnsiFromWide(move.value.name) + " " + Shown(move.value));
     }
     for (const std::wstring& name : change.deletes) {
-        status = options.Delete(name);
+        const LSTATUS status = options.Delete(name);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
             return {status, path};
         }
@@ -54,7 +50,7 @@ ListError ChangeOpenValues(HKEY userRoot, const std::wstring& version, const Ope
 
 // An Add-in Manager value for the add-in, unless Excel lists it anyway
 // (it lies in the user's add-ins folder) or a value names it already.
-ListError KeepListed(HKEY userRoot, const ExcelList& list, const AddInMatcher& addIn,
+ListError KeepListed(ExcelList& list, const AddInMatcher& addIn, KeyLinks links,
                      const std::string& where)
 {
     if (addIn.InAddInsFolder()) {
@@ -66,10 +62,13 @@ ListError KeepListed(HKEY userRoot, const ExcelList& list, const AddInMatcher& a
         }
     }
     const std::wstring path = AddInManagerKeyPath(list.version);
-    RegistryKey manager;
-    LSTATUS status = manager.Create(userRoot, path, KEY_SET_VALUE);
+    LSTATUS status = ERROR_SUCCESS;
+    if (list.addInManagerKey.Get() == nullptr) {
+        status = list.addInManagerKey.CreateChild(list.excelKey.Get(), L"Add-in Manager",
+                                                  KEY_READ | KEY_SET_VALUE, links);
+    }
     if (status == ERROR_SUCCESS) {
-        status = manager.Write(StringValue(addIn.FullPath(), L""));
+        status = list.addInManagerKey.Write(StringValue(addIn.FullPath(), L""));
     }
     if (status != ERROR_SUCCESS) {
         return {status, path};
@@ -78,23 +77,17 @@ ListError KeepListed(HKEY userRoot, const ExcelList& list, const AddInMatcher& a
     return {};
 }
 
-ListError TakeOffDialog(HKEY userRoot, const ExcelList& list, const AddInMatcher& addIn,
-                        const std::string& where, bool& changed)
+ListError TakeOffDialog(const ExcelList& list, const AddInMatcher& addIn, const std::string& where,
+                        bool& changed)
 {
     changed = false;
-    const std::wstring path = AddInManagerKeyPath(list.version);
-    RegistryKey manager;
     for (const std::wstring& name : list.addInManager) {
         if (!addIn.IsPath(name)) {
             continue;
         }
-        LSTATUS status =
-            manager.Get() != nullptr ? ERROR_SUCCESS : manager.Open(userRoot, path, KEY_SET_VALUE);
-        if (status == ERROR_SUCCESS) {
-            status = manager.Delete(name);
-        }
+        const LSTATUS status = list.addInManagerKey.Delete(name);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-            return {status, path};
+            return {status, AddInManagerKeyPath(list.version)};
         }
         LogEvent("deleted: " + where + " Add-in Manager \"" + AnsiFromWide(name) + "\"");
         changed = true;
@@ -118,22 +111,26 @@ std::vector<InstalledPlace> InstalledPlaces(const std::vector<ExcelList>& lists,
     return places;
 }
 
-ListChangeOutcome TakeOutOfLists(HKEY userRoot, const std::vector<ExcelList>& lists,
-                                 const AddInMatcher& addIn, DialogEntry entry,
-                                 const std::string& who)
+ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links, const AddInMatcher& addIn,
+                                 DialogEntry entry, const std::string& who)
 {
     ListChangeOutcome outcome;
-    for (const ExcelList& list : lists) {
+    std::vector<ExcelList> lists;
+    outcome.error = ReadExcelLists(userRoot, lists, links, ListAccess::Change);
+    if (outcome.error) {
+        return outcome;
+    }
+    for (ExcelList& list : lists) {
         const std::string where = Where(who, list.version);
         const OpenListChange change = PlanRemoval(
             list.options, [&](const StoredValue& value) { return addIn.NamedBy(value); });
         // Listed first, then taken out: cut short in between, the add-in is
         // still installed rather than lost from the dialog.
         if (entry == DialogEntry::KeepListed && !change.Empty()) {
-            outcome.error = KeepListed(userRoot, list, addIn, where);
+            outcome.error = KeepListed(list, addIn, links, where);
         } else if (entry == DialogEntry::TakeOff) {
             bool changed = false;
-            outcome.error = TakeOffDialog(userRoot, list, addIn, where, changed);
+            outcome.error = TakeOffDialog(list, addIn, where, changed);
             if (changed) {
                 outcome.takenOffDialog.push_back(list.version);
             }
@@ -144,7 +141,7 @@ ListChangeOutcome TakeOutOfLists(HKEY userRoot, const std::vector<ExcelList>& li
         if (change.Empty()) {
             continue;
         }
-        outcome.error = ChangeOpenValues(userRoot, list.version, change, where);
+        outcome.error = ChangeOpenValues(list, change, where);
         if (outcome.error) {
             return outcome;
         }

@@ -34,9 +34,10 @@ struct ListChangeOutcome {
     ListError error;                           // the change stopped here
 };
 
-// Takes every OPEN value that names the add-in out of each of lists (read
-// from userRoot just before), renumbering the rest, and keeps or takes off
-// its Add-in Manager entries. who prefixes the log lines ("" or a user).
-ListChangeOutcome TakeOutOfLists(HKEY userRoot, const std::vector<ExcelList>& lists,
-                                 const AddInMatcher& addIn, DialogEntry entry,
-                                 const std::string& who);
+// Reads userRoot's lists through keys opened for reading and writing (each
+// as links says), and through those same keys takes every OPEN value that
+// names the add-in out of them, renumbering the rest, and keeps or takes
+// off its Add-in Manager entries. who prefixes the log lines ("" or a
+// user). The caller holds the turn at changing the lists (ListsTurn).
+ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links, const AddInMatcher& addIn,
+                                 DialogEntry entry, const std::string& who);

@@ -13,14 +13,70 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept
 LSTATUS RegistryKey::Open(HKEY parent, const std::wstring& path, REGSAM access)
 {
     Close();
-    return RegOpenKeyExW(parent, path.c_str(), 0, access, &m_key);
+    const LSTATUS status = RegOpenKeyExW(parent, path.c_str(), 0, access, &m_key);
+    if (status != ERROR_SUCCESS) {
+        m_key = nullptr;
+    }
+    return status;
 }
 
 LSTATUS RegistryKey::Create(HKEY parent, const std::wstring& path, REGSAM access)
 {
     Close();
-    return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                           nullptr, &m_key, nullptr);
+    const LSTATUS status =
+        RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                        &m_key, nullptr);
+    if (status != ERROR_SUCCESS) {
+        m_key = nullptr;
+    }
+    return status;
+}
+
+LSTATUS RegistryKey::OpenChild(HKEY parent, const std::wstring& name, REGSAM access, KeyLinks links)
+{
+    if (links == KeyLinks::Follow) {
+        return Open(parent, name, access);
+    }
+    Close();
+    // Opened as the link itself, never as what it points to; a link's
+    // target is its value SymbolicLinkValue, of type REG_LINK.
+    const LSTATUS status =
+        RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, access | KEY_QUERY_VALUE, &m_key);
+    if (status != ERROR_SUCCESS) {
+        m_key = nullptr;
+        return status;
+    }
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(m_key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+            ERROR_SUCCESS &&
+        type == REG_LINK) {
+        Close();
+        return kKeyIsLink;
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryKey::CreateChild(HKEY parent, const std::wstring& name, REGSAM access,
+                                 KeyLinks links)
+{
+    if (links == KeyLinks::Follow) {
+        return Create(parent, name, access);
+    }
+    Close();
+    DWORD disposition = 0;
+    const LSTATUS status = RegCreateKeyExW(parent, name.c_str(), 0, nullptr,
+                                           REG_OPTION_NON_VOLATILE | REG_OPTION_OPEN_LINK, access,
+                                           nullptr, &m_key, &disposition);
+    if (status != ERROR_SUCCESS) {
+        m_key = nullptr;
+        return status;
+    }
+    if (disposition == REG_CREATED_NEW_KEY) {
+        return status;
+    }
+    // A key that was there already may be a link, made since it was found
+    // missing.
+    return OpenChild(parent, name, access, links);
 }
 
 void RegistryKey::Close()

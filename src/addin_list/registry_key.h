@@ -8,6 +8,16 @@
 #include <string>
 #include <vector>
 
+// Whether opening a key follows a registry link. A user can make any key of
+// their own hive a link to a key of their choosing, another user's or the
+// machine's; in a hive that is not the run's own, each key is therefore
+// opened as the link it may be, and refused if it is one.
+enum class KeyLinks { Follow, Refuse };
+
+// What opening a key gives for a key that is a link, where links are
+// refused: ERROR_REPARSE_POINT_ENCOUNTERED, which not every SDK defines.
+constexpr LSTATUS kKeyIsLink = 4395;
+
 class RegistryKey {
 public:
     RegistryKey() = default;
@@ -22,6 +32,11 @@ public:
     // this held before.
     LSTATUS Open(HKEY parent, const std::wstring& path, REGSAM access);
     LSTATUS Create(HKEY parent, const std::wstring& path, REGSAM access);
+    // Opens (or with CreateChild, opens or makes) the key name right below
+    // parent, one key, not a path; with KeyLinks::Refuse a link is not
+    // followed but refused with kKeyIsLink.
+    LSTATUS OpenChild(HKEY parent, const std::wstring& name, REGSAM access, KeyLinks links);
+    LSTATUS CreateChild(HKEY parent, const std::wstring& name, REGSAM access, KeyLinks links);
     void Close();
 
     HKEY Get() const { return m_key; }

@@ -172,11 +172,9 @@ std::string ChooseMode(const Typed& seen, Options& options)
         return {};
     }
     if (!seen.registry.empty() || !seen.allUsers.empty()) {
+        // No Excel is started; /timeout bounds the wait for the turn at
+        // changing the lists.
         options.mode = Mode::Registry;
-        // Nothing is started, so nothing is waited for.
-        if (!seen.timeout.empty()) {
-            return CantGoWith(seen.timeout, seen.registry.empty() ? seen.allUsers : seen.registry);
-        }
     }
     return {};
 }

@@ -9,7 +9,7 @@ std::string ShortUsage()
     return "Usage: uninstall-addin.exe [/quiet] [/log:<file>] [/timeout:<seconds>] [/force] "
            "[/remove] <add-in file>\n"
            "       uninstall-addin.exe /registry [/allusers] [/remove] [/quiet] [/log:<file>] "
-           "[/force] <add-in file>\n"
+           "[/timeout:<seconds>] [/force] <add-in file>\n"
            "       uninstall-addin.exe /check [/allusers] [/quiet] [/log:<file>] <add-in file>\n"
            "\"uninstall-addin.exe /?\" describes the switches and exit statuses.";
 }
@@ -37,7 +37,8 @@ std::string FullUsage()
         "  /quiet, /q          Show no boxes: each report is a line on standard error.\n"
         "                      Where nobody can see a box (a service), this is the default.\n"
         "  /log:<file>         Append a timestamped record of the run to <file> (UTF-8).\n"
-        "  /timeout:<seconds>  The longest wait on Excel in any one step (default " +
+        "  /timeout:<seconds>  The longest wait on Excel in any one step, and for another\n"
+        "                      run's change of Excel's add-in lists (default " +
         std::to_string(kDefaultTimeoutSeconds) +
         ";\n"
         "                      0 waits for ever). A busy Excel is asked again until then.\n"

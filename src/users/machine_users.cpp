@@ -214,6 +214,9 @@ HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
     m_user.label = profile.label;
     const HKEY root = m_user.root != nullptr ? m_user.root : m_loaded.Root();
     m_user.root = root;
+    // The run is SYSTEM or an administrator here, and the hive is its user's
+    // to shape.
+    m_user.links = KeyLinks::Refuse;
     m_user.paths = UserPaths(RoamingFolder(root, profile.folder) + L"\\Microsoft\\AddIns");
     return HiveOpening::Opened;
 }

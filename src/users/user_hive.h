@@ -3,6 +3,7 @@
 #pragma once
 
 #include "addin_list/path_rules.h"
+#include "addin_list/registry_key.h"
 
 #include <windows.h>
 
@@ -13,6 +14,9 @@ struct UserHive {
     HKEY root = nullptr;   // the root of the user's hive
     std::string rootName;  // "HKEY_CURRENT_USER", "HKEY_USERS\S-1-5-21-..."
     PathBase paths;        // their add-ins folder
+    // Refuse in a hive the run opened as another user's: its owner may have
+    // made any key in it a link to one of their choosing.
+    KeyLinks links = KeyLinks::Follow;
 };
 
 // The user this process runs as, through HKEY_CURRENT_USER.
