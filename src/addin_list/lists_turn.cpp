@@ -21,16 +21,16 @@ constexpr DWORD kTurnAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
 constexpr wchar_t kTurnSecurity[] =
     L"D:(A;;0x00100001;;;SY)(A;;0x00100001;;;BA)(A;;0x00100001;;;AU)";
 
-HANDLE MakeMutex(const wchar_t* name, DWORD& error)
+OwnedHandle MakeMutex(const wchar_t* name, DWORD& error)
 {
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
             kTurnSecurity, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr)) {
         error = GetLastError();
-        return nullptr;
+        return OwnedHandle();
     }
-    HANDLE mutex = CreateMutexExW(&attributes, name, 0, kTurnAccess);
-    error = mutex == nullptr ? GetLastError() : ERROR_SUCCESS;
+    OwnedHandle mutex(CreateMutexExW(&attributes, name, 0, kTurnAccess));
+    error = !mutex ? GetLastError() : ERROR_SUCCESS;
     LocalFree(attributes.lpSecurityDescriptor);
     return mutex;
 }
@@ -48,23 +48,23 @@ bool ListsTurn::Take(unsigned seconds, int& status)
     const wchar_t* name = kListsMutexName;
     DWORD error = ERROR_SUCCESS;
     m_mutex = MakeMutex(name, error);
-    if (m_mutex == nullptr && error == ERROR_ACCESS_DENIED) {
+    if (!m_mutex && error == ERROR_ACCESS_DENIED) {
         LogEvent("mutex: " + Named(name) + " was refused (" + SystemMessage(error) +
                  "); runs in other sessions are not kept out");
         name = kListsMutexFallbackName;
         m_mutex = MakeMutex(name, error);
     }
-    if (m_mutex == nullptr) {
+    if (!m_mutex) {
         ReportError("Excel's add-in lists could not be reserved for this run: the mutex " +
                         Named(name) + " could not be made: " + SystemMessage(error),
                     "Error");
         status = kExitListFailed;
         return false;
     }
-    DWORD wait = WaitForSingleObject(m_mutex, 0);
+    DWORD wait = WaitForSingleObject(m_mutex.Get(), 0);
     if (wait == WAIT_TIMEOUT) {
         LogEvent("waiting: another run is changing Excel's add-in lists (" + Named(name) + ")");
-        wait = WaitForSingleObject(m_mutex, seconds == 0 ? INFINITE : seconds * 1000);
+        wait = WaitForSingleObject(m_mutex.Get(), seconds == 0 ? INFINITE : seconds * 1000);
     }
     switch (wait) {
     case WAIT_OBJECT_0: m_held = true; return true;
@@ -95,11 +95,8 @@ bool ListsTurn::Take(unsigned seconds, int& status)
 void ListsTurn::Release()
 {
     if (m_held) {
-        ReleaseMutex(m_mutex);
+        ReleaseMutex(m_mutex.Get());
         m_held = false;
     }
-    if (m_mutex != nullptr) {
-        CloseHandle(m_mutex);
-        m_mutex = nullptr;
-    }
+    m_mutex.Close();
 }

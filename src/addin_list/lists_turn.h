@@ -10,6 +10,8 @@
 // refused): runs on one machine take turns.
 #pragma once
 
+#include "system/owned_handle.h"
+
 #include <windows.h>
 
 class ListsTurn {
@@ -29,6 +31,6 @@ public:
     void Release();
 
 private:
-    HANDLE m_mutex = nullptr;
+    OwnedHandle m_mutex;
     bool m_held = false;
 };

@@ -1,6 +1,7 @@
 #include "users/excel_users.h"
 
 #include "excel/excel_processes.h"
+#include "system/owned_handle.h"
 #include "users/user_identity.h"
 
 #include <windows.h>
@@ -12,14 +13,11 @@ namespace {
 void NoteUsers(const std::vector<DWORD>& processes, RunningExcels& running)
 {
     for (DWORD id : processes) {
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-        if (process == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
+        const OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+        if (!process && GetLastError() == ERROR_INVALID_PARAMETER) {
             continue;  // it ended meanwhile
         }
-        const std::wstring sid = process != nullptr ? ProcessUserSid(process) : std::wstring();
-        if (process != nullptr) {
-            CloseHandle(process);
-        }
+        const std::wstring sid = process ? ProcessUserSid(process.Get()) : std::wstring();
         if (sid.empty()) {
             running.ownerUnknown = true;
         } else if (std::find(running.sids.begin(), running.sids.end(), sid) == running.sids.end()) {
