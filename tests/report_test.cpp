@@ -57,11 +57,12 @@ TEST(Report, AUsageErrorIsOneReport)
         EXPECT_TRUE(seen[0].okOnly);
         EXPECT_TRUE(seen[0].errorIcon);
     }
+    // The command line's text can't start a line of its own.
     QuietCapture quiet;
-    ReportUsageError("Unknown switch \"/x\"");
-    EXPECT_EQ(
-        quiet.Text(),
-        "uninstall-addin: Unknown switch \"/x\"; \"uninstall-addin.exe /?\" shows the usage\r\n");
+    ReportUsageError("Unknown switch \"/x\r\nuninstall-addin: done\x1b[8m\"");
+    EXPECT_EQ(quiet.Text(),
+              "uninstall-addin: Unknown switch \"/x\\r\\nuninstall-addin: done\\x1b[8m\"; "
+              "\"uninstall-addin.exe /?\" shows the usage\r\n");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ constexpr UINT kRetryBoxStyle = MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROU
 
 void WriteErrorLine(const std::string& text)
 {
-    WriteLine(STD_ERROR_HANDLE, "uninstall-addin: " + OneLine(text));
+    WriteLine(STD_ERROR_HANDLE, "uninstall-addin: " + EscapedLine(text));
 }
 
 }  // namespace
@@ -34,11 +34,14 @@ void ReportError(const std::string& text, const char* caption)
 void ReportCallFailure(const std::string& text, const char* caption, const char* codeName,
                        const std::string& detail)
 {
+    // The server's description may run over several lines: they join.
+    const std::string description = OneLine(detail);
     std::string line = text;
     if (codeName != nullptr) {
-        line += " (" + std::string(codeName) + (detail.empty() ? "" : ": " + detail) + ")";
-    } else if (!detail.empty()) {
-        line += " (" + detail + ")";
+        line +=
+            " (" + std::string(codeName) + (description.empty() ? "" : ": " + description) + ")";
+    } else if (!description.empty()) {
+        line += " (" + description + ")";
     }
 
     LogEvent("error: " + line);
