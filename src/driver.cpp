@@ -12,6 +12,7 @@
 #include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
+#include "run_guard.h"
 #include "runs.h"
 #include "version.h"
 
@@ -33,14 +34,9 @@ void LogStart(const Options& options)
              options.addInPath + "\"; switches:" + (switches.empty() ? " none" : switches));
 }
 
-}  // namespace
-
-int main(int argc, char* argv[])
+int Run(const std::vector<std::string>& arguments)
 {
-    // Before anything can load a DLL: a message box alone loads several.
-    LoadDllsFromSystemFolderOnly();
-
-    const Options options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const Options options = ParseCommandLine(arguments);
     if (options.help) {
         WriteLine(STD_OUTPUT_HANDLE, FullUsage());
         return kExitUninstalled;
@@ -49,12 +45,12 @@ int main(int argc, char* argv[])
     SetQuietReports(options.quiet);
     // Nothing is started for a command line that can't be right.
     if (!options.error.empty()) {
-        ReportUsageError(options.error);
+        ReportUsageError(options.error, ShortUsage());
         return kExitUsage;
     }
     std::string logError;
     if (!options.logPath.empty() && !OpenLog(options.logPath, logError)) {
-        ReportUsageError(logError);
+        ReportUsageError(logError, ShortUsage());
         return kExitUsage;
     }
     LogStart(options);
@@ -63,7 +59,7 @@ int main(int argc, char* argv[])
     AddInFile addIn;
     std::string problem;
     if (!LocateAddInFile(options.addInPath, addIn, problem)) {
-        ReportUsageError(problem);
+        ReportUsageError(problem, ShortUsage());
         return EndRun(kExitUsage);
     }
     const std::string full = AnsiFromWide(addIn.full);
@@ -79,4 +75,14 @@ int main(int argc, char* argv[])
     case Mode::Registry: return EndRun(UninstallThroughRegistry(options, addIn));
     default: return EndRun(UninstallThroughExcel(options, addIn));
     }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    // Before anything can load a DLL: a message box alone loads several.
+    LoadDllsFromSystemFolderOnly();
+
+    return RunGuarded([&] { return Run(std::vector<std::string>(argv + 1, argv + argc)); });
 }

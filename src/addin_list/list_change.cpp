@@ -4,7 +4,11 @@
 #include "report/log_file.h"
 #include "report/text.h"
 
+#include <exception>
+
 namespace {
+
+bool changingAList = false;
 
 std::string Shown(const StoredValue& value)
 {
@@ -104,6 +108,23 @@ ListError TakeOffDialog(HKEY userRoot, const ExcelList& list, const AddInMatcher
 
 }  // namespace
 
+ListChangeUnderWay::ListChangeUnderWay() : m_exceptions(std::uncaught_exceptions())
+{
+    changingAList = true;
+}
+
+ListChangeUnderWay::~ListChangeUnderWay()
+{
+    if (std::uncaught_exceptions() == m_exceptions) {
+        changingAList = false;
+    }
+}
+
+bool ChangingAList()
+{
+    return changingAList;
+}
+
 std::vector<InstalledPlace> InstalledPlaces(const std::vector<ExcelList>& lists,
                                             const AddInMatcher& addIn)
 {
@@ -122,6 +143,7 @@ ListChangeOutcome TakeOutOfLists(HKEY userRoot, const std::vector<ExcelList>& li
                                  const AddInMatcher& addIn, DialogEntry entry,
                                  const std::string& who)
 {
+    const ListChangeUnderWay underWay;
     ListChangeOutcome outcome;
     for (const ExcelList& list : lists) {
         const std::string where = Where(who, list.version);

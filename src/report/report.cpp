@@ -3,7 +3,6 @@
 #include "report/console.h"
 #include "report/log_file.h"
 #include "report/text.h"
-#include "command_line/usage.h"
 
 #include <windows.h>
 
@@ -65,11 +64,11 @@ bool AskToRetry(const std::string& boxText, const char* caption, const std::stri
     return MessageBoxA(nullptr, boxText.c_str(), caption, kRetryBoxStyle) == IDRETRY;
 }
 
-void ReportUsageError(const std::string& problem)
+void ReportUsageError(const std::string& problem, const std::string& usage)
 {
     if (quietReports) {
         WriteErrorLine(problem + "; \"uninstall-addin.exe /?\" shows the usage");
     } else {
-        MessageBoxA(nullptr, (problem + ".\n\n" + ShortUsage()).c_str(), "Error", kErrorBoxStyle);
+        MessageBoxA(nullptr, (problem + ".\n\n" + usage).c_str(), "Error", kErrorBoxStyle);
     }
 }
