@@ -26,9 +26,9 @@ bool PrintPlaces(const UserHive& user, const std::wstring& addInPath, const std:
     }
     const AddInMatcher addIn(addInPath, user.paths);
     for (const InstalledPlace& place : InstalledPlaces(lists, addIn)) {
-        WriteLine(STD_OUTPUT_HANDLE, prefix + "installed: " + ExcelName(place.version) + " " +
-                                         AnsiFromWide(place.valueName) + " \"" +
-                                         AnsiFromWide(place.data) + "\"");
+        WriteLine(STD_OUTPUT_HANDLE, EscapedLine(prefix + "installed: " + ExcelName(place.version) +
+                                                 " " + AnsiFromWide(place.valueName) + " \"" +
+                                                 AnsiFromWide(place.data) + "\""));
     }
     return true;
 }

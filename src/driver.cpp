@@ -14,6 +14,7 @@
 #include "report/text.h"
 #include "report/unseen_boxes.h"
 #include "report/window_station.h"
+#include "run_guard.h"
 #include "runs.h"
 #include "users/service_accounts.h"
 #include "users/user_identity.h"
@@ -51,14 +52,9 @@ bool NobodyCanSeeBoxes()
     return BoxesWouldGoUnseen(flagsRead, flags);
 }
 
-}  // namespace
-
-int main(int argc, char* argv[])
+int Run(const std::vector<std::string>& arguments)
 {
-    // Before anything can load a DLL: a message box alone loads several.
-    LoadDllsFromSystemFolderOnly();
-
-    const Options options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const Options options = ParseCommandLine(arguments);
     if (options.help) {
         WriteLine(STD_OUTPUT_HANDLE, FullUsage());
         return kExitUninstalled;
@@ -69,12 +65,12 @@ int main(int argc, char* argv[])
     SetQuietReports(options.quiet || quietForNobody);
     // Nothing is started for a command line that can't be right.
     if (!options.error.empty()) {
-        ReportUsageError(options.error);
+        ReportUsageError(options.error, ShortUsage());
         return kExitUsage;
     }
     std::string logError;
     if (!options.logPath.empty() && !OpenLog(options.logPath, logError)) {
-        ReportUsageError(logError);
+        ReportUsageError(logError, ShortUsage());
         return kExitUsage;
     }
     LogStart(options);
@@ -87,7 +83,7 @@ int main(int argc, char* argv[])
     // them would report "not installed" while every user keeps the add-in.
     const std::string accountProblem = ServiceAccountProblem(CurrentUserSid(), options.allUsers);
     if (!accountProblem.empty()) {
-        ReportUsageError(accountProblem);
+        ReportUsageError(accountProblem, ShortUsage());
         return EndRun(kExitUsage);
     }
 
@@ -95,7 +91,7 @@ int main(int argc, char* argv[])
     AddInFile addIn;
     std::string problem;
     if (!LocateAddInFile(options.addInPath, addIn, problem)) {
-        ReportUsageError(problem);
+        ReportUsageError(problem, ShortUsage());
         return EndRun(kExitUsage);
     }
     const std::string full = AnsiFromWide(addIn.full);
@@ -105,7 +101,7 @@ int main(int argc, char* argv[])
     const bool namesAFile = addIn.state != FileState::Gone && addIn.state != FileState::Folder;
     problem = ProblemWithArgumentsAfterPath(options, namesAFile);
     if (!problem.empty()) {
-        ReportUsageError(problem);
+        ReportUsageError(problem, ShortUsage());
         return EndRun(kExitUsage);
     }
 
@@ -117,4 +113,14 @@ int main(int argc, char* argv[])
     case Mode::Registry: return EndRun(UninstallThroughRegistry(options, addIn));
     default: return EndRun(UninstallThroughExcel(options, addIn));
     }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    // Before anything can load a DLL: a message box alone loads several.
+    LoadDllsFromSystemFolderOnly();
+
+    return RunGuarded([&] { return Run(std::vector<std::string>(argv + 1, argv + argc)); });
 }

@@ -40,7 +40,7 @@ int RunExcel(const AddInFile& addIn)
         return kExitExcelUnavailable;
     }
 
-    WriteLine(STD_OUTPUT_HANDLE, "Uninstalling " + addIn.typed);
+    WriteLine(STD_OUTPUT_HANDLE, EscapedLine("Uninstalling " + addIn.typed));
 
     excel.UninstallAddIn(addIn.full, CopyChoiceFor(addIn.full));
     excel.Shutdown();

@@ -37,11 +37,12 @@ std::string Summary(const ListChangeOutcome& outcome)
     return summary;
 }
 
-// The user's line, on standard output and in the log.
+// The user's line, on standard output and in the log. Names and reasons
+// come from users' data: shown escaped, they can't pass for another line.
 void Tell(const std::string& user, const std::string& result)
 {
     const std::string line = user + ": " + result;
-    WriteLine(STD_OUTPUT_HANDLE, line);
+    WriteLine(STD_OUTPUT_HANDLE, EscapedLine(line));
     LogEvent("result: " + line);
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -86,6 +87,48 @@ TEST(AddInMatch, ShortNamesOfExistingFilesAreTheirLongNames)
     EXPECT_TRUE(AddInMatcher(shortName, kBase).NamedBy(StringValue(L"OPEN", L"\"" + file + L"\"")));
     DeleteFileW(file.c_str());
     RemoveDirectoryW(folder.c_str());
+}
+
+// A user's value may name a share, or a drive mapped to one: asking the file
+// system about it would connect there. The test prefixes' D: is removable,
+// E: a network drive.
+TEST(AddInMatch, LooksUpShortNamesOnlyOnLocalFixedDisks)
+{
+    struct Case {
+        std::wstring data;
+        const wchar_t* lookedUp;  // the path the file system is asked about
+    };
+    const Case cases[] = {
+        {L"C:\\Add-ins\\SAMPLE~1.XLA", L"C:\\Add-ins\\SAMPLE~1.XLA"},
+        {L"\\\\?\\C:\\Add-ins\\SAMPLE~1.XLA", L"C:\\Add-ins\\SAMPLE~1.XLA"},
+        {L"C:\\Add-ins\\Other.xlam", nullptr},
+        {L"\\\\host\\s\\A~1.xlam", nullptr},
+        {L"\\\\?\\UNC\\host\\s\\A~1.xlam", nullptr},
+        {L"//host/s/A~1.xlam", nullptr},
+        {L"\\\\.\\UNC\\host\\s\\A~1.xlam", nullptr},
+        {L"D:\\A~1.xlam", nullptr},
+        {L"E:\\A~1.xlam", nullptr},
+        {L"Q:\\A~1.xlam", nullptr},  // no such drive
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Shown(c.data));
+        std::vector<std::wstring> asked;
+        const AddInMatcher addIn(L"C:\\Add-ins\\Sample.xlam", kBase, [&](const std::wstring& path) {
+            asked.push_back(path);
+            return std::wstring(L"C:\\Add-ins\\Sample.xlam");
+        });
+        EXPECT_EQ(addIn.NamedBy(StringValue(L"OPEN", c.data)), c.lookedUp != nullptr);
+        EXPECT_EQ(asked,
+                  c.lookedUp ? std::vector<std::wstring>{c.lookedUp} : std::vector<std::wstring>{});
+    }
+    // Nor is the add-in's own path looked up on a share.
+    std::vector<std::wstring> asked;
+    const AddInMatcher onShare(L"\\\\host\\s\\A~1.xlam", kBase, [&](const std::wstring& path) {
+        asked.push_back(path);
+        return path;
+    });
+    EXPECT_TRUE(onShare.IsPath(L"\\\\HOST\\s\\a~1.xlam"));
+    EXPECT_TRUE(asked.empty());
 }
 
 }  // namespace

@@ -39,8 +39,9 @@ protected:
 TEST_F(CheckRun, PrintsWhereTheAddInIsInstalledInEachStoredForm)
 {
     struct Case {
-        std::wstring stored;  // the OPEN1 value's data
-        std::wstring path;    // as given on the command line
+        std::wstring stored;     // the OPEN1 value's data
+        std::wstring path;       // as given on the command line
+        std::string shown = {};  // the data as printed, when not as stored
     };
     const std::wstring sample = m_addIn;
     const Case cases[] = {
@@ -53,6 +54,9 @@ TEST_F(CheckRun, PrintsWhereTheAddInIsInstalledInEachStoredForm)
         {L"/R Tools.xll", m_bare},
         // Typed, a bare name is the current folder's, as Windows reads it.
         {L"\"" + m_bare + L"\"", L"Tools.xll"},
+        // Text after the quotes can't forge another line, or hide one.
+        {L"\"" + sample + L"\"\r\ninstalled: Excel 16.0 OPEN \"x\"\x1b[8m", sample,
+         "\"" + ToUtf8(sample) + "\"\\r\\ninstalled: Excel 16.0 OPEN \"x\"\\x1b[8m"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.stored) + " for " + ToUtf8(c.path));
@@ -67,7 +71,8 @@ TEST_F(CheckRun, PrintsWhereTheAddInIsInstalledInEachStoredForm)
         const RunResult run = Check(c.path);
 
         EXPECT_EQ(run.exitCode, 0u);
-        EXPECT_EQ(run.output, "installed: Excel 16.0 OPEN1 \"" + ToUtf8(c.stored) + "\"\r\n");
+        EXPECT_EQ(run.output, "installed: Excel 16.0 OPEN1 \"" +
+                                  (c.shown.empty() ? ToUtf8(c.stored) : c.shown) + "\"\r\n");
         EXPECT_EQ(run.errors, "");
         EXPECT_TRUE(run.boxes.empty());
         ExpectUntouched(ValuesOf(standin::kOptionsKey));

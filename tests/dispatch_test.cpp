@@ -245,6 +245,9 @@ TEST(AutoWrap, QuietRunsAddExcelsOwnDescriptionOfAnException)
         // A line stays one line.
         {L"Microsoft Excel", L"Cannot open.\r\nTry again.", false,
          " (DISP_E_EXCEPTION: Microsoft Excel: Cannot open.  Try again.)"},
+        // Nothing in it can hide the rest of the line.
+        {L"Microsoft Excel", L"Cannot\topen \x1b[8mC:\\a.xlam", false,
+         " (DISP_E_EXCEPTION: Microsoft Excel: Cannot\\topen \\x1b[8mC:\\a.xlam)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.suffix);

@@ -162,17 +162,19 @@ TEST_F(UninstallRun, WhenExcelCannotStartReportsItAndExitsWithOne)
 
 TEST_F(UninstallRun, APathExcelRejectsIsReportedAndExcelStillQuits)
 {
-    const std::wstring missing = InWorkFolder(L"Missing.xlam");
+    // A folder: a folder file would not reach Excel at all.
+    const std::wstring folder = InWorkFolder(L"Folder.xlam");
+    CreateDirectoryW(folder.c_str(), nullptr);
 
-    const RunResult run = Uninstall(QuoteArgument(missing));
+    const RunResult run = Uninstall(QuoteArgument(folder));
 
     EXPECT_EQ(run.exitCode, 2u);
-    EXPECT_EQ(run.output, "Uninstalling " + ToUtf8(missing) + "\r\n");
+    EXPECT_EQ(run.output, "Uninstalling " + ToUtf8(folder) + "\r\n");
     ASSERT_EQ(run.boxes.size(), 2u);
     EXPECT_TRUE(IsInvokeFailureBox(run.boxes[0], "Add", "80020009")) << run.boxes[0];
     EXPECT_EQ(run.boxes[1], "Error:: DISP_E_EXCEPTION");
     const std::vector<std::string> tail =
-        Joined({AddInvocation(missing), "release AddIns"}, Joined(QuitAndReleaseLines(), {"exit"}));
+        Joined({AddInvocation(folder), "release AddIns"}, Joined(QuitAndReleaseLines(), {"exit"}));
     EXPECT_EQ(LastLines(CallLog(), tail.size()), tail);
     EXPECT_TRUE(ServerGone());
 }

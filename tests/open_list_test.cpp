@@ -3,9 +3,57 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdlib>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
+
+// The bytes live on the heap, and their peak, while a test watches: every
+// allocation of this test program carries its size in front of it.
+namespace {
+
+struct HeapWatch {
+    bool watching = false;
+    long long live = 0;
+    long long peak = 0;
+};
+HeapWatch heapWatch;
+constexpr std::size_t kSizeHeader = alignof(std::max_align_t);
+
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    void* block = std::malloc(size + kSizeHeader);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    *static_cast<std::size_t*>(block) = size;
+    if (heapWatch.watching) {
+        heapWatch.live += static_cast<long long>(size);
+        heapWatch.peak = std::max(heapWatch.peak, heapWatch.live);
+    }
+    return static_cast<char*>(block) + kSizeHeader;
+}
+
+void operator delete(void* memory) noexcept
+{
+    if (memory == nullptr) {
+        return;
+    }
+    void* block = static_cast<char*>(memory) - kSizeHeader;
+    if (heapWatch.watching) {
+        heapWatch.live -= static_cast<long long>(*static_cast<std::size_t*>(block));
+    }
+    std::free(block);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    operator delete(memory);
+}
 
 namespace {
 
@@ -208,6 +256,42 @@ TEST(OpenList, MovesOnlyWhatHasToMove)
     EXPECT_EQ(change.moves[0].value, Value(L"OPEN2", L"C"));
     EXPECT_EQ(change.deletes, std::vector<std::wstring>{L"OPEN3"});
     EXPECT_EQ(change.removed, std::vector<StoredValue>{Value(L"OPEN2", L"X")});
+}
+
+// A hive full of long values must not multiply in memory: the plan holds
+// what it writes back, and makes no other copies of the list.
+TEST(OpenList, PlansALongListOfLargeValuesWithinTheirOwnSize)
+{
+    constexpr unsigned kCount = 10000;
+    std::vector<StoredValue> values;
+    long long dataBytes = 0;
+    for (unsigned i = 0; i < kCount; ++i) {
+        StoredValue value = Value(OpenName(i), L"C:\\Add-ins\\A" + std::to_wstring(i) + L".xlam");
+        if (i % 500 == 499) {
+            value.data.resize(1 << 20, 'x');
+        }
+        dataBytes += static_cast<long long>(value.data.size());
+        values.push_back(std::move(value));
+    }
+    values.push_back(Value(L"Options", L"not an add-in"));
+
+    heapWatch = {true, 0, 0};
+    const OpenListChange change =
+        PlanRemoval(values, [](const StoredValue& value) { return value.name == L"OPEN1"; });
+    heapWatch.watching = false;
+    EXPECT_LT(heapWatch.peak, dataBytes + dataBytes / 4) << "data: " << dataBytes << " bytes";
+
+    EXPECT_EQ(change.removed, std::vector<StoredValue>{values[1]});
+    ASSERT_EQ(change.moves.size(), kCount - 2);
+    unsigned wrong = 0;
+    for (unsigned i = 0; i < change.moves.size(); ++i) {
+        const MovedValue& move = change.moves[i];
+        const StoredValue& from = values[i + 2];
+        wrong += move.from != from.name || move.value.name != OpenName(i + 1) ||
+                 move.value.type != from.type || move.value.data != from.data;
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(change.deletes, std::vector<std::wstring>{OpenName(kCount - 1)});
 }
 
 TEST(OpenList, KnowsWhichNamesAreOpenValues)

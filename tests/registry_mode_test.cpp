@@ -112,7 +112,9 @@ TEST_F(RegistryRun, TakesTheAddInOutFromAnyPlaceInEachStoredFormKeepingTheOthers
 
 TEST_F(RegistryRun, CoversEveryExcelVersionOfTheUser)
 {
-    ReplaceValues(standin::kOptionsKey, OpenValues({L"A.xlam", m_addIn, L"B.xlam"}));
+    // A value's data can't forge a line of the log.
+    const std::wstring b = L"B.xlam\r\n2026-01-01T00:00:00.000+00:00 end: exit status 0\x1b[8m";
+    ReplaceValues(standin::kOptionsKey, OpenValues({L"A.xlam", m_addIn, b}));
     ReplaceValues(kOldOptionsKey, OpenValues({L"\"" + m_addIn + L"\"", L"C.xlam"}));
 
     const RunResult run = Registry(L"/registry", m_addIn);
@@ -121,7 +123,7 @@ TEST_F(RegistryRun, CoversEveryExcelVersionOfTheUser)
     EXPECT_TRUE(run.boxes.empty());
     EXPECT_EQ(run.output, ThisUser() + ": removed \"OPEN1\" under Excel 16.0, \"OPEN\" under "
                                        "Excel 14.0\r\n");
-    EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam", L"B.xlam"}));
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam", b}));
     EXPECT_EQ(ValuesOf(kOldOptionsKey), OpenValues({L"C.xlam"}));
     EXPECT_EQ(ValuesOf(standin::kAddInManagerKey), std::vector<RegValue>{TextValue(m_addIn, L"")});
     EXPECT_EQ(ValuesOf(kOldAddInManagerKey), std::vector<RegValue>{TextValue(m_addIn, L"")});
@@ -131,7 +133,9 @@ TEST_F(RegistryRun, CoversEveryExcelVersionOfTheUser)
     const std::vector<std::string> log = RunLog();
     for (const std::string& wanted :
          {"removing: " + ThisUser() + " Excel 16.0 OPEN1 \"" + ToUtf8(m_addIn) + "\"",
-          "moved: " + ThisUser() + " Excel 16.0 OPEN2 to OPEN1 \"B.xlam\"",
+          "moved: " + ThisUser() +
+              " Excel 16.0 OPEN2 to OPEN1 \"B.xlam\\r\\n2026-01-01T00:00:00.000+00:00 end: exit "
+              "status 0\\x1b[8m\"",
           "removing: " + ThisUser() + " Excel 14.0 OPEN \"\"" + ToUtf8(m_addIn) + "\"\"",
           "moved: " + ThisUser() + " Excel 14.0 OPEN1 to OPEN \"C.xlam\"",
           "result: " + ThisUser() +

@@ -71,7 +71,8 @@ TEST_F(UnattendedRun, QuietRunsReportOnStandardErrorInsteadOfBoxes)
          m_addIn, 1, false,
          "uninstall-addin: Excel not registered properly\r\n"
          "uninstall-addin: Fail to init excel\r\n"},
-        {"path rejected", [] {}, InWorkFolder(L"Missing.xlam"), 2, true, addInRejected},
+        {"path rejected", [] { CreateDirectoryW(InWorkFolder(L"Folder.xlam").c_str(), nullptr); },
+         InWorkFolder(L"Folder.xlam"), 2, true, addInRejected},
         {"workbooks refused", [] { FailCall(L"Application.Workbooks", 0x80020009); }, m_addIn, 2,
          true,
          invoke + "Workbooks" + dispid +
@@ -116,8 +117,9 @@ TEST_F(UnattendedRun, QuietRunsReportOnStandardErrorInsteadOfBoxes)
 TEST_F(UnattendedRun, LogsEachRunOnLinesOfItsOwnAfterTheLast)
 {
     const RunResult first = Uninstall(LogSwitch() + L" " + QuoteArgument(m_addIn));
-    const std::wstring missing = InWorkFolder(L"Missing.xlam");
-    const RunResult second = Uninstall(L"-Q " + LogSwitch() + L" " + QuoteArgument(missing));
+    const std::wstring folder = InWorkFolder(L"Folder.xlam");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const RunResult second = Uninstall(L"-Q " + LogSwitch() + L" " + QuoteArgument(folder));
 
     EXPECT_EQ(first.exitCode, 0u);
     EXPECT_EQ(second.exitCode, 2u);
@@ -129,7 +131,7 @@ TEST_F(UnattendedRun, LogsEachRunOnLinesOfItsOwnAfterTheLast)
     const std::vector<std::string> expected = {
         start + Quoted(m_addIn) + "; switches: " + logSwitch,
         "end: exit status 0: the add-in is uninstalled",
-        start + Quoted(missing) + "; switches: -Q " + logSwitch,
+        start + Quoted(folder) + "; switches: -Q " + logSwitch,
         // The same text as the line on standard error.
         "error: " + Lines(second.errors).at(0).substr(std::string("uninstall-addin: ").size()),
         "end: exit status 2: Excel started but the add-in was not uninstalled",

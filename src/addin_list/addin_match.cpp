@@ -1,22 +1,14 @@
 #include "addin_list/addin_match.h"
 
+#include "addin_list/drive_type.h"
 #include "addin_list/open_value.h"
 #include "report/text.h"
 
 #include <windows.h>
 
-namespace {
+#include <utility>
 
-// Installers and Excel itself may have stored the 8.3 form of a path.
-std::wstring LongForm(const std::wstring& path)
-{
-    if (path.find(L'~') == std::wstring::npos) {
-        return path;
-    }
-    const std::wstring longPath = TextFilledBy(
-        [&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(path.c_str(), buffer, size); });
-    return longPath.empty() ? path : longPath;
-}
+namespace {
 
 std::wstring EnvironmentVariable(const wchar_t* name)
 {
@@ -31,6 +23,13 @@ std::wstring CurrentFolder()
 }
 
 }  // namespace
+
+std::wstring LookUpLongName(const std::wstring& fullPath)
+{
+    return TextFilledBy([&](wchar_t* buffer, DWORD size) {
+        return GetLongPathNameW(fullPath.c_str(), buffer, size);
+    });
+}
 
 bool SameText(const std::wstring& a, const std::wstring& b)
 {
@@ -49,8 +48,9 @@ PathBase CurrentUserPaths()
     return UserPaths(appData.empty() ? std::wstring() : appData + L"\\Microsoft\\AddIns");
 }
 
-AddInMatcher::AddInMatcher(const std::wstring& addInPath, const PathBase& base)
-    : m_base(base), m_full(LongForm(::FullPath(addInPath, base)))
+AddInMatcher::AddInMatcher(const std::wstring& addInPath, const PathBase& base,
+                           LongNameLookup lookUp)
+    : m_base(base), m_lookUp(std::move(lookUp)), m_full(LongForm(::FullPath(addInPath, base)))
 {}
 
 bool AddInMatcher::NamedBy(const StoredValue& openValue) const
@@ -73,4 +73,18 @@ bool AddInMatcher::InAddInsFolder() const
 bool AddInMatcher::SameFile(const std::wstring& fullPath) const
 {
     return !m_full.empty() && SameText(LongForm(fullPath), m_full);
+}
+
+// Installers and Excel itself may have stored the 8.3 form of a path. The
+// paths come from the user's own values: looking one up on a share, or on a
+// drive mapped to one, would make this process connect to a server of the
+// user's choosing, with its own credentials (the machine's, as SYSTEM), and
+// wait out that server's time-outs. Such a path is compared as written.
+std::wstring AddInMatcher::LongForm(const std::wstring& fullPath) const
+{
+    if (fullPath.find(L'~') == std::wstring::npos || DriveTypeOf(fullPath) != DRIVE_FIXED) {
+        return fullPath;
+    }
+    const std::wstring longPath = m_lookUp(fullPath);
+    return longPath.empty() ? fullPath : longPath;
 }

@@ -4,7 +4,11 @@
 #include "report/log_file.h"
 #include "report/text.h"
 
+#include <exception>
+
 namespace {
+
+bool changingAList = false;
 
 std::string Shown(const StoredValue& value)
 {
@@ -97,6 +101,23 @@ ListError TakeOffDialog(const ExcelList& list, const AddInMatcher& addIn, const 
 
 }  // namespace
 
+ListChangeUnderWay::ListChangeUnderWay() : m_exceptions(std::uncaught_exceptions())
+{
+    changingAList = true;
+}
+
+ListChangeUnderWay::~ListChangeUnderWay()
+{
+    if (std::uncaught_exceptions() == m_exceptions) {
+        changingAList = false;
+    }
+}
+
+bool ChangingAList()
+{
+    return changingAList;
+}
+
 std::vector<InstalledPlace> InstalledPlaces(const std::vector<ExcelList>& lists,
                                             const AddInMatcher& addIn)
 {
@@ -114,6 +135,7 @@ std::vector<InstalledPlace> InstalledPlaces(const std::vector<ExcelList>& lists,
 ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links, const AddInMatcher& addIn,
                                  DialogEntry entry, const std::string& who)
 {
+    const ListChangeUnderWay underWay;
     ListChangeOutcome outcome;
     std::vector<ExcelList> lists;
     outcome.error = ReadExcelLists(userRoot, lists, links, ListAccess::Change);

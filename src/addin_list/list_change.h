@@ -34,6 +34,25 @@ struct ListChangeOutcome {
     ListError error;                           // the change stopped here
 };
 
+// Marks a change of Excel's lists as under way for as long as it lives. An
+// exception that leaves the scope leaves the mark, so that the run's end
+// can tell that a change was broken off.
+class ListChangeUnderWay {
+public:
+    ListChangeUnderWay();
+    ~ListChangeUnderWay();
+
+    ListChangeUnderWay(const ListChangeUnderWay&) = delete;
+    ListChangeUnderWay& operator=(const ListChangeUnderWay&) = delete;
+
+private:
+    int m_exceptions;
+};
+
+// Whether a change of Excel's lists is under way, or was broken off by an
+// exception.
+bool ChangingAList();
+
 // Reads userRoot's lists through keys opened for reading and writing (each
 // as links says), and through those same keys takes every OPEN value that
 // names the add-in out of them, renumbering the rest, and keeps or takes

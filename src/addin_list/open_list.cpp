@@ -14,6 +14,26 @@ wchar_t UpperAscii(wchar_t c)
     return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
+struct NumberedValue {
+    unsigned index;
+    const StoredValue* value;
+};
+
+// The OPEN values among values, by their number, each pointing into values.
+std::vector<NumberedValue> Numbered(const std::vector<StoredValue>& values)
+{
+    std::vector<NumberedValue> open;
+    for (const StoredValue& value : values) {
+        if (const std::optional<unsigned> index = OpenIndex(value.name)) {
+            open.push_back({*index, &value});
+        }
+    }
+    std::stable_sort(open.begin(), open.end(), [](const NumberedValue& a, const NumberedValue& b) {
+        return a.index < b.index;
+    });
+    return open;
+}
+
 }  // namespace
 
 std::optional<unsigned> OpenIndex(const std::wstring& name)
@@ -70,25 +90,27 @@ std::wstring StoredText(const StoredValue& value)
 std::vector<StoredValue> OpenValues(const std::vector<StoredValue>& values)
 {
     std::vector<StoredValue> open;
-    for (const StoredValue& value : values) {
-        if (OpenIndex(value.name)) {
-            open.push_back(value);
-        }
+    for (const NumberedValue& numbered : Numbered(values)) {
+        open.push_back(*numbered.value);
     }
-    std::sort(open.begin(), open.end(), [](const StoredValue& a, const StoredValue& b) {
-        return *OpenIndex(a.name) < *OpenIndex(b.name);
-    });
     return open;
 }
 
 OpenListChange PlanRemoval(const std::vector<StoredValue>& optionsValues,
                            const std::function<bool(const StoredValue&)>& goes)
 {
-    const std::vector<StoredValue> list = OpenValues(optionsValues);
+    // The plan copies only what it must write back or report: a list may be
+    // long and its values large.
+    const std::vector<NumberedValue> list = Numbered(optionsValues);
     OpenListChange change;
-    std::vector<StoredValue> kept;
-    for (const StoredValue& value : list) {
-        (goes(value) ? change.removed : kept).push_back(value);
+    std::vector<const StoredValue*> kept;
+    kept.reserve(list.size());
+    for (const NumberedValue& numbered : list) {
+        if (goes(*numbered.value)) {
+            change.removed.push_back(*numbered.value);
+        } else {
+            kept.push_back(numbered.value);
+        }
     }
     if (change.removed.empty()) {
         return change;
@@ -97,19 +119,18 @@ OpenListChange PlanRemoval(const std::vector<StoredValue>& optionsValues,
     // Position i of the new list is written only where it doesn't hold
     // kept[i] already. What it held either goes, or is a kept value that
     // comes from no later than i and so already stands lower down.
+    change.moves.reserve(kept.size());
     for (unsigned i = 0; i < kept.size(); ++i) {
-        const std::wstring name = OpenName(i);
-        const bool inPlace = i < list.size() && *OpenIndex(list[i].name) == i && list[i] == kept[i];
+        const bool inPlace = i < list.size() && list[i].index == i && *list[i].value == *kept[i];
         if (!inPlace) {
-            StoredValue moved = kept[i];
-            moved.name = name;
-            change.moves.push_back({kept[i].name, moved});
+            change.moves.push_back(
+                {kept[i]->name, StoredValue{OpenName(i), kept[i]->type, kept[i]->data}});
         }
     }
     // Whatever stands at kept.size() or above is either gone or a copy now.
-    for (auto value = list.rbegin(); value != list.rend(); ++value) {
-        if (*OpenIndex(value->name) >= kept.size()) {
-            change.deletes.push_back(value->name);
+    for (auto numbered = list.rbegin(); numbered != list.rend(); ++numbered) {
+        if (numbered->index >= kept.size()) {
+            change.deletes.push_back(numbered->value->name);
         }
     }
     return change;

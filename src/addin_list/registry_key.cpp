@@ -98,25 +98,26 @@ LSTATUS RegistryKey::ReadValues(std::vector<StoredValue>& values) const
     if (status != ERROR_SUCCESS) {
         return status;
     }
+    // One buffer for every value's data; each value keeps only its own
+    // bytes, so that a key full of long values costs what they hold, not
+    // their count times the longest.
     std::vector<wchar_t> name(longestName + 1);
+    std::vector<std::uint8_t> data(longestData);
+    values.reserve(count);
     for (DWORD i = 0; i < count; ++i) {
-        StoredValue value;
-        value.data.resize(longestData);
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD type = REG_NONE;
         DWORD size = longestData;
-        status = RegEnumValueW(m_key, i, name.data(), &nameLength, nullptr, &type,
-                               value.data.data(), &size);
+        status =
+            RegEnumValueW(m_key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size);
         if (status == ERROR_NO_MORE_ITEMS) {
             break;  // another program deleted values meanwhile
         }
         if (status != ERROR_SUCCESS) {
             return status;
         }
-        value.name.assign(name.data(), nameLength);
-        value.type = type;
-        value.data.resize(size);
-        values.push_back(std::move(value));
+        values.push_back({std::wstring(name.data(), nameLength), type,
+                          std::vector<std::uint8_t>(data.begin(), data.begin() + size)});
     }
     return ERROR_SUCCESS;
 }

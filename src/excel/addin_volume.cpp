@@ -1,19 +1,14 @@
 #include "excel/addin_volume.h"
 
+#include "addin_list/drive_type.h"
 #include "addin_list/path_rules.h"
-
-#include <windows.h>
 
 AddInVolume VolumeOf(const std::wstring& fullPath)
 {
     if (IsSharePath(fullPath)) {
         return AddInVolume::NetworkShare;
     }
-    const std::wstring root = DriveRoot(fullPath);
-    if (root.empty()) {
-        return AddInVolume::LocalDisk;
-    }
-    switch (GetDriveTypeW(root.c_str())) {
+    switch (DriveTypeOf(fullPath)) {
     case DRIVE_REMOTE: return AddInVolume::NetworkDrive;
     case DRIVE_REMOVABLE:
     case DRIVE_CDROM: return AddInVolume::RemovableMedium;

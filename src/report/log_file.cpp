@@ -1,5 +1,6 @@
 #include "report/log_file.h"
 
+#include "report/escaped_text.h"
 #include "report/text.h"
 
 #include <windows.h>
@@ -67,7 +68,7 @@ void LogEvent(const std::string& text)
         return;
     }
     const std::string line =
-        Utf8FromWide(WideFromAnsi(LocalTimestamp() + " " + OneLine(text))) + "\r\n";
+        Utf8FromWide(EscapeControls(WideFromAnsi(LocalTimestamp() + " " + text))) + "\r\n";
     AcquireSRWLockExclusive(&logLock);
     DWORD written = 0;
     WriteFile(logFile, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

@@ -3,7 +3,6 @@
 #include "report/console.h"
 #include "report/log_file.h"
 #include "report/text.h"
-#include "command_line/usage.h"
 
 #include <windows.h>
 
@@ -16,7 +15,7 @@ constexpr UINT kRetryBoxStyle = MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROU
 
 void WriteErrorLine(const std::string& text)
 {
-    WriteLine(STD_ERROR_HANDLE, "uninstall-addin: " + OneLine(text));
+    WriteLine(STD_ERROR_HANDLE, "uninstall-addin: " + EscapedLine(text));
 }
 
 }  // namespace
@@ -34,11 +33,14 @@ void ReportError(const std::string& text, const char* caption)
 void ReportCallFailure(const std::string& text, const char* caption, const char* codeName,
                        const std::string& detail)
 {
+    // The server's description may run over several lines: they join.
+    const std::string description = OneLine(detail);
     std::string line = text;
     if (codeName != nullptr) {
-        line += " (" + std::string(codeName) + (detail.empty() ? "" : ": " + detail) + ")";
-    } else if (!detail.empty()) {
-        line += " (" + detail + ")";
+        line +=
+            " (" + std::string(codeName) + (description.empty() ? "" : ": " + description) + ")";
+    } else if (!description.empty()) {
+        line += " (" + description + ")";
     }
 
     LogEvent("error: " + line);
@@ -62,13 +64,13 @@ bool AskToRetry(const std::string& boxText, const char* caption, const std::stri
     return MessageBoxA(nullptr, boxText.c_str(), caption, kRetryBoxStyle) == IDRETRY;
 }
 
-void ReportUsageError(const std::string& problem)
+void ReportUsageError(const std::string& problem, const std::string& usage)
 {
     // Nothing without a log, as when the command line itself is wrong.
     LogEvent("error: " + problem);
     if (quietReports) {
         WriteErrorLine(problem + "; \"uninstall-addin.exe /?\" shows the usage");
     } else {
-        MessageBoxA(nullptr, (problem + ".\n\n" + ShortUsage()).c_str(), "Error", kErrorBoxStyle);
+        MessageBoxA(nullptr, (problem + ".\n\n" + usage).c_str(), "Error", kErrorBoxStyle);
     }
 }

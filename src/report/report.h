@@ -22,5 +22,6 @@ void ReportCallFailure(const std::string& text, const char* caption, const char*
 // return false.
 bool AskToRetry(const std::string& boxText, const char* caption, const std::string& quietText);
 
-// A bad command line: the problem and how to call the program.
-void ReportUsageError(const std::string& problem);
+// A bad command line: the problem, and in a box usage, how to call the
+// program.
+void ReportUsageError(const std::string& problem, const std::string& usage);

@@ -1,5 +1,7 @@
 #include "report/text.h"
 
+#include "report/escaped_text.h"
+
 namespace {
 
 std::string NarrowFromWide(UINT codePage, const std::wstring& text)
@@ -55,6 +57,11 @@ std::string OneLine(std::string text)
     return text;
 }
 
+std::string EscapedLine(const std::string& text)
+{
+    return AnsiFromWide(EscapeControls(WideFromAnsi(text)));
+}
+
 std::string SystemMessage(DWORD error)
 {
     char* buffer = nullptr;
@@ -72,5 +79,5 @@ std::string SystemMessage(DWORD error)
         wsprintfA(code, "error %lu", error);
         message = code;
     }
-    return message;
+    return OneLine(message);
 }

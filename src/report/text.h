@@ -10,8 +10,13 @@
 std::wstring WideFromAnsi(const std::string& text);
 std::string AnsiFromWide(const std::wstring& text);
 std::string Utf8FromWide(const std::wstring& text);
-// text with each line break turned into a blank, for one-line reports.
+// text with each line break turned into a blank, for one-line reports of
+// text that is not a user's (Windows' and Excel's own messages).
 std::string OneLine(std::string text);
+// text as it may stand in one line on standard output or error or in the
+// log, with every control character escaped (EscapeControls): a value or
+// a path can't start a line of its own there or hide what follows.
+std::string EscapedLine(const std::string& text);
 // What a Windows error code means, in the ANSI code page, on one line.
 std::string SystemMessage(DWORD error);
 
