@@ -360,21 +360,27 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         unsigned limit;
         const char* report;
         bool progress;
-        bool otherExcel;  // the user's own Excel is open, and /force given
+        bool otherExcel;              // the user's own Excel is open, and /force given
+        const wchar_t* registration;  // the stand-in's
     };
     const Case cases[] = {
         {"hung in Installed", L"AddIn.Installed", true, 2,
-         "Excel did not answer \"Installed\" within 2 s", true, false},
-        {"never started", nullptr, true, 2, "Excel did not start within 2 s", false, false},
+         "Excel did not answer \"Installed\" within 2 s", true, false, L"/regserver"},
+        {"never started", nullptr, true, 2, "Excel did not start within 2 s", false, false,
+         L"/regserver"},
         // Longer than Wine's own wait of about a second while Excel starts.
         {"hung in Workbooks, boxes", L"Application.Workbooks", false, 2,
-         "Excel did not answer \"Workbooks\" within 2 s", false, false},
+         "Excel did not answer \"Workbooks\" within 2 s", false, false, L"/regserver"},
         {"hung beside the user's Excel", L"AddIn.Installed", true, 2,
-         "Excel did not answer \"Installed\" within 2 s", true, true},
+         "Excel did not answer \"Installed\" within 2 s", true, true, L"/regserver"},
+        // As a 32-bit Office registers Excel on 64-bit Windows.
+        {"hung in Installed, 32-bit registration", L"AddIn.Installed", true, 2,
+         "Excel did not answer \"Installed\" within 2 s", true, false, L"/regserver32"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
+        ASSERT_EQ(Server(c.registration), 0u);
         if (c.hangIn != nullptr) {
             SetString(standin::kSettingsKey, standin::kHangInValue, c.hangIn);
         } else {
