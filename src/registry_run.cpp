@@ -45,8 +45,10 @@ void Tell(const std::string& user, const std::string& result)
 }
 
 // Takes the add-in out of every Excel version's list of one user; the
-// status of that user's part of the run.
-int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool remove)
+// status of that user's part of the run. changed, when given, tells
+// whether anything was written.
+int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool remove,
+                     bool* changed = nullptr)
 {
     std::vector<ExcelList> lists;
     ListChangeOutcome outcome;
@@ -56,6 +58,9 @@ int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool r
         outcome =
             TakeOutOfLists(user.root, lists, addIn,
                            remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
+    }
+    if (changed != nullptr) {
+        *changed = !outcome.removed.empty() || !outcome.takenOffDialog.empty();
     }
     if (outcome.error) {
         Tell(user.label, "failed: " + Describe(outcome.error, user.rootName));
@@ -128,5 +133,10 @@ int UninstallThroughRegistry(const Options& options, const AddInFile& addIn)
     if (!options.force && !WaitUntilExcelIsClosed()) {
         return kExitExcelWasRunning;
     }
-    return UninstallForUser(CurrentUserHive(), addInPath, options.remove);
+    bool changed = false;
+    const int status = UninstallForUser(CurrentUserHive(), addInPath, options.remove, &changed);
+    // An Excel the user opened meanwhile would put the old list back.
+    return status == kExitUninstalled && changed && ReportExcelOpenedDuringRun()
+               ? kExitExcelWasRunning
+               : status;
 }
