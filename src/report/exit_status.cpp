@@ -16,7 +16,8 @@ const char* ExitStatusMeaning(int status)
         return "usage error: a bad switch or value, no add-in file, or a log file that can't be "
                "opened";
     case kExitExcelHung: return "Excel did not answer in time";
-    case kExitExcelWasRunning: return "Excel was running; nothing was changed";
+    case kExitExcelWasRunning:
+        return "Excel was running, or was opened during the run; try again once it is closed";
     case kExitListFailed: return "Excel's add-in list could not be read or changed";
     default: return "unknown status";
     }
