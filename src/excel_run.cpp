@@ -116,9 +116,10 @@ int UninstallThroughExcel(const Options& options, const AddInFile& file)
         return status;
     }
     const AddInMatcher addIn(file.full, CurrentUserPaths());
-    const int proof = ProveUninstalled(addIn);
-    if (proof != kExitUninstalled || !options.remove) {
-        return proof;
+    int proof = ProveUninstalled(addIn);
+    if (proof == kExitUninstalled && options.remove) {
+        proof = TakeOffAddInsDialog(addIn, options.timeoutSeconds);
     }
-    return TakeOffAddInsDialog(addIn, options.timeoutSeconds);
+    // An Excel the user opened meanwhile would put the old list back.
+    return proof == kExitUninstalled && ReportExcelOpenedDuringRun() ? kExitExcelWasRunning : proof;
 }

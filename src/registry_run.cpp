@@ -48,20 +48,31 @@ void Tell(const std::string& user, const std::string& result)
 
 // Takes the add-in out of every Excel version's list of one user; the
 // status of that user's part of the run. The caller holds the turn. note,
-// when given, leads the user's line.
+// when given, leads the user's line; changed, when given, tells whether
+// anything was written.
 int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool remove,
-                     const std::string& note = "")
+                     const std::string& note = "", bool* changed = nullptr)
 {
     const AddInMatcher addIn(addInPath, user.paths);
     const ListChangeOutcome outcome =
         TakeOutOfLists(user.root, user.links, addIn,
                        remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
+    if (changed != nullptr) {
+        *changed = !outcome.removed.empty() || !outcome.takenOffDialog.empty();
+    }
     if (outcome.error) {
         Tell(user.label, note + "failed: " + Describe(outcome.error, user.rootName));
         return kExitListFailed;
     }
     Tell(user.label, note + Summary(outcome));
     return kExitUninstalled;
+}
+
+// The status of this user's run once its lists were changed: an Excel the
+// user opened meanwhile read the old list and would put it back.
+int AfterChange()
+{
+    return ReportExcelOpenedDuringRun() ? kExitExcelWasRunning : kExitUninstalled;
 }
 
 bool RunsExcel(const RunningExcels& running, const Profile& profile)
@@ -144,7 +155,9 @@ int UninstallThroughRegistry(const Options& options, const AddInFile& addIn)
     if (!turn.Take(options.timeoutSeconds, refused)) {
         return refused;
     }
-    return UninstallForUser(CurrentUserHive(), addInPath, options.remove);
+    bool changed = false;
+    const int status = UninstallForUser(CurrentUserHive(), addInPath, options.remove, "", &changed);
+    return status == kExitUninstalled && changed ? AfterChange() : status;
 }
 
 int UninstallGoneAddIn(const Options& options, const AddInFile& addIn)
@@ -156,6 +169,9 @@ int UninstallGoneAddIn(const Options& options, const AddInFile& addIn)
     }
     // Its Add-in Manager entry would only be a dead one that Excel asks
     // about at every start.
-    return UninstallForUser(CurrentUserHive(), addIn.full, true,
-                            "the add-in file \"" + AnsiFromWide(addIn.full) + "\" is gone; ");
+    bool changed = false;
+    const int status = UninstallForUser(
+        CurrentUserHive(), addIn.full, true,
+        "the add-in file \"" + AnsiFromWide(addIn.full) + "\" is gone; ", &changed);
+    return status == kExitUninstalled && changed ? AfterChange() : status;
 }

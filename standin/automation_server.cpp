@@ -5,8 +5,10 @@
 #include "class_factory.h"
 #include "main_window.h"
 #include "message_filter.h"
+#include "pretend_running.h"
 #include "server_state.h"
 #include "standin_ids.h"
+#include "text.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -79,6 +81,9 @@ int RunServer()
     LogLine(L"start");
     if (server.settings.failStart)
         return 1;
+    // A user opens Excel while this one starts: two new Excel processes.
+    if (SameText(server.settings.openUsersExcelIn, L"start"))
+        OpenUsersExcel();
     // An Excel stuck before it is ready: the client's CoCreateInstance waits.
     if (server.settings.neverRegister)
         Sleep(INFINITE);

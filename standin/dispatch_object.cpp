@@ -1,6 +1,7 @@
 #include "dispatch_object.h"
 
 #include "call_log.h"
+#include "pretend_running.h"
 #include "server_state.h"
 #include "text.h"
 
@@ -125,6 +126,8 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flag
         LogLine(L"hang " + target);
         Sleep(INFINITE);
     }
+    if (Targets(settings.openUsersExcelIn, objectName_, memberName))
+        OpenUsersExcel();
     const bool getting = (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0;
     if (Targets(settings.failCall, objectName_, memberName)) {
         return settings.failHResult == DISP_E_EXCEPTION ? RaiseError(*member, !getting, excepInfo)

@@ -35,9 +35,9 @@ void WriteLine(DWORD stdHandle, const std::wstring& text)
 int Usage()
 {
     WriteLine(STD_ERROR_HANDLE,
-              L"usage: excel-standin /regserver | /unregserver | /set-installed <path> <0|1>"
-              L" | /show-installed <path> | /pretend-running <seconds>"
-              L" | /pretend-hidden <seconds> | -Embedding");
+              L"usage: excel-standin /regserver | /regserver32 | /unregserver"
+              L" | /set-installed <path> <0|1> | /show-installed <path>"
+              L" | /pretend-running <seconds> | /pretend-hidden <seconds> | -Embedding");
     return 2;
 }
 
@@ -92,7 +92,9 @@ int Run(const std::vector<std::wstring>& args)
     if (count == 1 && (SameText(command, L"-Embedding") || SameText(command, L"/Embedding")))
         return RunServer();
     if (count == 1 && SameText(command, L"/regserver"))
-        return RegisterServer() ? 0 : 1;
+        return RegisterServer(ClassView::Native) ? 0 : 1;
+    if (count == 1 && SameText(command, L"/regserver32"))
+        return RegisterServer(ClassView::Only32Bit) ? 0 : 1;
     if (count == 1 && SameText(command, L"/unregserver"))
         return UnregisterServer() ? 0 : 1;
     if (count == 3 && SameText(command, L"/set-installed"))

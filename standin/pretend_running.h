@@ -13,3 +13,8 @@ int PretendRunning(DWORD seconds);
 // hidden main window, kept for the given time or until it is closed. It
 // leaves the list of add-ins alone. Returns the process's exit status.
 int PretendHidden(DWORD seconds);
+
+// As a user who opens Excel while the uninstaller runs: starts this program
+// playing a user's own Excel (as /pretend-running) and returns once its
+// window shows.
+void OpenUsersExcel();

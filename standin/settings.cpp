@@ -39,6 +39,7 @@ Settings ReadSettings()
     settings.noObject = ReadString(standin::kNoObjectValue);
     settings.dieIn = ReadString(standin::kDieInValue);
     settings.hangIn = ReadString(standin::kHangInValue);
+    settings.openUsersExcelIn = ReadString(standin::kOpenUsersExcelInValue);
 
     DWORD value = 0;
     if (ReadDword(standin::kFailHResultValue, value))

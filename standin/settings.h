@@ -16,6 +16,7 @@ struct Settings {
     DWORD rejectCalls = 0;
     DWORD retryLaterInvokes = 0;
     std::wstring hangIn;
+    std::wstring openUsersExcelIn;
     bool neverRegister = false;
     bool keepInstalledOnExit = false;
 };

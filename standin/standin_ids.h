@@ -33,6 +33,10 @@ inline constexpr wchar_t kMissingMemberValue[] = L"MissingMember";  // REG_SZ "O
 inline constexpr wchar_t kNoObjectValue[] = L"NoObject";            // REG_SZ "Object.Member"
 inline constexpr wchar_t kDieInValue[] = L"DieIn";                  // REG_SZ "Object.Member"
 inline constexpr wchar_t kFailStartValue[] = L"FailStart";          // REG_DWORD
+// A user opens Excel while the client's call on this member runs (or, for
+// "start", while this server starts): the call returns once that Excel's
+// window shows (see /pretend-running).
+inline constexpr wchar_t kOpenUsersExcelInValue[] = L"OpenUsersExcelIn";  // REG_SZ "Object.Member"
 
 // An Excel that did not take the change: when it ends, it writes the
 // add-ins it found installed at its start back as installed.

@@ -36,19 +36,33 @@ protected:
     std::vector<RegValue> m_others;
 };
 
+// Registered as a 64-bit Excel, or in the registry's 32-bit view only, as a
+// 32-bit Office on 64-bit Windows registers it.
 TEST_F(ExcelListRun, LeavesTheAddInListedButNotInstalledAndTheOthersAsTheyWere)
 {
-    const RunResult run = UninstallSample();
+    const std::wstring runLog = InWorkFolder(L"run.log");
+    for (const wchar_t* registration : {L"/regserver", L"/regserver32"}) {
+        SCOPED_TRACE(ToUtf8(registration));
+        SetUp();
+        ASSERT_EQ(Server(registration), 0u);
+        DeleteFileW(runLog.c_str());
 
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-    // That Excel had ended when the program returned: its list is final.
-    EXPECT_TRUE(ServerGone());
-    EXPECT_EQ(CallLog(), UninstallConversation(m_addIn));
-    EXPECT_EQ(ValuesOf(standin::kOptionsKey), OthersAndSettings());
-    EXPECT_EQ(ValuesOf(standin::kAddInManagerKey), std::vector<RegValue>{TextValue(m_addIn, L"")});
-    // Nothing holds the add-in file any more.
-    EXPECT_TRUE(DeleteFileW(m_addIn.c_str()));
+        const RunResult run =
+            Uninstall(L"/log:" + QuoteArgument(runLog) + L" " + QuoteArgument(m_addIn));
+
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+        // That Excel had ended when the program returned: its list is final.
+        EXPECT_TRUE(ServerGone());
+        EXPECT_EQ(ReadFileBytes(runLog).find("not waited for"), std::string::npos);
+        EXPECT_EQ(CallLog(), UninstallConversation(m_addIn));
+        EXPECT_EQ(ValuesOf(standin::kOptionsKey), OthersAndSettings());
+        EXPECT_EQ(ValuesOf(standin::kAddInManagerKey),
+                  std::vector<RegValue>{TextValue(m_addIn, L"")});
+        // Nothing holds the add-in file any more.
+        EXPECT_TRUE(DeleteFileW(m_addIn.c_str()));
+        TearDown();
+    }
 }
 
 // An Excel that said yes to every call but still lists the add-in as
@@ -59,17 +73,20 @@ TEST_F(ExcelListRun, AnExcelThatKeepsTheAddInInstalledIsAFailure)
         const char* what;
         bool quiet;
         bool curVer;  // Excel's version registered as CurVer, or only in its executable
+        const wchar_t* registration;
     };
     const Case cases[] = {
-        {"box", false, true},
-        {"quiet", true, true},
-        {"version from the executable", true, false},
+        {"box", false, true, L"/regserver"},
+        {"quiet", true, true, L"/regserver"},
+        {"version from the executable", true, false, L"/regserver"},
+        {"32-bit registration, version from the executable", true, false, L"/regserver32"},
     };
     const std::string report =
         "Excel still lists the add-in as installed (\"OPEN1\" under Excel 16.0)";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
+        ASSERT_EQ(Server(c.registration), 0u);
         SetNumber(standin::kSettingsKey, standin::kKeepInstalledOnExitValue, 1);
         if (!c.curVer) {
             RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Excel.Application\\CurVer");

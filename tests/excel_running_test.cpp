@@ -35,8 +35,8 @@ TEST_F(UninstallRun, QuietRunsRefuseAtOnceWhileExcelIsOpen)
     ASSERT_EQ(log.size(), 3u);
     EXPECT_NE(log[1].find("error: Excel is running: close it and run this again"),
               std::string::npos);
-    EXPECT_NE(log[2].find("end: exit status 5: Excel was running, or another run was changing "
-                          "Excel's add-in lists; nothing was changed"),
+    EXPECT_NE(log[2].find("end: exit status 5: Excel was running or was opened during the run, or "
+                          "another run was changing Excel's add-in lists; try again later"),
               std::string::npos);
 }
 
@@ -81,8 +81,25 @@ TEST_F(UninstallRun, RetryGoesOnOnceExcelIsClosed)
     EXPECT_EQ(StoredInstalled(m_addIn), false);
 }
 
+// A user who opens Excel while the run goes on: that Excel read the old
+// list and would put it back, so the run asks to be tried again.
+TEST_F(UninstallRun, AnExcelOpenedDuringTheRunAsksForAnotherRun)
+{
+    SetString(standin::kSettingsKey, standin::kOpenUsersExcelInValue, L"AddIn.Installed");
+
+    const RunResult run = Uninstall(L"/quiet " + QuoteArgument(m_addIn));
+
+    EXPECT_EQ(run.exitCode, 5u);
+    EXPECT_EQ(run.errors, "uninstall-addin: Excel was opened during the run and may put the "
+                          "add-in back when it closes; run this again once it is closed\r\n");
+    EXPECT_EQ(CallLog(), UninstallConversation(m_addIn));
+    EXPECT_EQ(StoredInstalled(m_addIn), false);
+    EXPECT_EQ(ProcessesNamed(kServerExe).size(), 1u);
+}
+
 // What the check guards against, shown: forced past an open Excel, the run
-// succeeds, and that Excel undoes it when it closes.
+// succeeds, and that Excel undoes it when it closes. That Excel was open
+// before the run: it is no reason to ask for another.
 TEST_F(UninstallRun, ForceWorksBehindAnOpenExcelWhichThenUndoesIt)
 {
     PretendExcel excel;

@@ -564,7 +564,23 @@ TEST_F(StandIn, RegistersItsVersionAsExcelDoes)
     EXPECT_EQ(CLSIDFromProgID(standin::kVersionedProgId, &registered), S_OK);
     EXPECT_TRUE(IsEqualCLSID(registered, expected));
 
+    // As a 32-bit Office on 64-bit Windows: the class in the 32-bit view only.
+    const std::wstring serverKey = std::wstring(L"CLSID\\") + standin::kClsid + L"\\LocalServer32";
+    const std::wstring machineKey = L"Software\\Classes\\" + serverKey;
+    const auto found = [](HKEY root, const std::wstring& path, REGSAM view) {
+        HKEY key = nullptr;
+        const LSTATUS status = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key);
+        if (status == ERROR_SUCCESS) {
+            RegCloseKey(key);
+        }
+        return status == ERROR_SUCCESS;
+    };
+    ASSERT_EQ(RunStandIn(L"/regserver32"), 0u);
+    EXPECT_FALSE(found(HKEY_CLASSES_ROOT, serverKey, 0));
+    EXPECT_TRUE(found(HKEY_LOCAL_MACHINE, machineKey, KEY_WOW64_32KEY));
+
     ASSERT_EQ(RunStandIn(L"/unregserver"), 0u);
+    EXPECT_FALSE(found(HKEY_LOCAL_MACHINE, machineKey, KEY_WOW64_32KEY));
     EXPECT_NE(CLSIDFromProgID(standin::kVersionedProgId, &registered), S_OK);
     EXPECT_NE(RegGetValueW(HKEY_CLASSES_ROOT, curVerKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
                            curVer, &size),

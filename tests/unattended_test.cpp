@@ -195,8 +195,8 @@ TEST_F(UnattendedRun, HelpShowsTheUsageAndStartsNothing)
               std::string("  1  Excel could not be started"),
               std::string("  2  Excel started but the add-in was not uninstalled"),
               std::string("  3  usage error"), std::string("  4  Excel did not answer in time"),
-              std::string("  5  Excel was running, or another run was changing Excel's add-in "
-                          "lists; nothing was changed")}) {
+              std::string("  5  Excel was running or was opened during the run, or another "
+                          "run was changing Excel's add-in lists; try again later")}) {
             EXPECT_NE(run.output.find(part), std::string::npos) << part;
         }
         EXPECT_TRUE(CallLog().empty());
@@ -401,9 +401,11 @@ private:
 };
 
 // A stuck Excel: the report, status 4 within two seconds of the limit, no
-// further call on it, and that Excel ended, but no other.
+// further call on it, and that Excel ended, but no other. When a user opened
+// Excel while it started, this run's can't be told: none is ended.
 TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
 {
+    enum class UsersExcel { None, OpenBefore, OpenedWhileStarting };
     struct Case {
         const char* what;
         const wchar_t* hangIn;  // null: Excel never finishes starting
@@ -411,36 +413,52 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         unsigned limit;
         const char* report;
         bool progress;
-        bool otherExcel;  // the user's own Excel is open, and /force given
+        UsersExcel users;             // open before the run: /force given
+        const wchar_t* registration;  // the stand-in's
     };
     const Case cases[] = {
         {"hung in Installed", L"AddIn.Installed", true, 2,
-         "Excel did not answer \"Installed\" within 2 s", true, false},
-        {"never started", nullptr, true, 2, "Excel did not start within 2 s", false, false},
+         "Excel did not answer \"Installed\" within 2 s", true, UsersExcel::None, L"/regserver"},
+        {"never started", nullptr, true, 2, "Excel did not start within 2 s", false,
+         UsersExcel::None, L"/regserver"},
         // Longer than Wine's own wait of about a second while Excel starts.
         {"hung in Workbooks, boxes", L"Application.Workbooks", false, 2,
-         "Excel did not answer \"Workbooks\" within 2 s", false, false},
+         "Excel did not answer \"Workbooks\" within 2 s", false, UsersExcel::None, L"/regserver"},
         {"hung beside the user's Excel", L"AddIn.Installed", true, 2,
-         "Excel did not answer \"Installed\" within 2 s", true, true},
+         "Excel did not answer \"Installed\" within 2 s", true, UsersExcel::OpenBefore,
+         L"/regserver"},
+        {"hung after the user opened Excel during its start", L"AddIn.Installed", true, 4,
+         "Excel did not answer \"Installed\" within 4 s", true, UsersExcel::OpenedWhileStarting,
+         L"/regserver"},
+        // As a 32-bit Office registers Excel on 64-bit Windows.
+        {"hung in Installed, 32-bit registration", L"AddIn.Installed", true, 2,
+         "Excel did not answer \"Installed\" within 2 s", true, UsersExcel::None, L"/regserver32"},
     };
+    const std::string noneEnded = "None of the 2 Excel processes that started meanwhile was "
+                                  "ended: this run's can't be told from another's";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
+        ASSERT_EQ(Server(c.registration), 0u);
         if (c.hangIn != nullptr) {
             SetString(standin::kSettingsKey, standin::kHangInValue, c.hangIn);
         } else {
             SetNumber(standin::kSettingsKey, standin::kNeverRegisterValue, 1);
         }
         std::unique_ptr<PretendExcel> usersExcel;
-        if (c.otherExcel) {
+        if (c.users == UsersExcel::OpenBefore) {
             usersExcel = std::make_unique<PretendExcel>();
+        }
+        const bool opened = c.users == UsersExcel::OpenedWhileStarting;
+        if (opened) {
+            SetString(standin::kSettingsKey, standin::kOpenUsersExcelInValue, L"start");
         }
 
         const std::string stuck = c.hangIn ? "hang " + ToUtf8(c.hangIn) : std::string("start");
         CallLogWatch watch(m_log, stuck);
         const ULONGLONG started = GetTickCount64();
         const RunResult run =
-            Uninstall(std::wstring(c.quiet ? L"/quiet " : L"") + (c.otherExcel ? L"/force " : L"") +
+            Uninstall(std::wstring(c.quiet ? L"/quiet " : L"") + (usersExcel ? L"/force " : L"") +
                       L"/timeout:" + std::to_wstring(c.limit) + L" " + LogSwitch() + L" " +
                       QuoteArgument(m_addIn));
         const ULONGLONG ended = started + run.elapsedMs;
@@ -455,14 +473,17 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         EXPECT_EQ(run.output, c.progress ? ProgressLine() : "");
         if (c.quiet) {
             EXPECT_TRUE(run.boxes.empty());
-            EXPECT_EQ(run.errors, std::string("uninstall-addin: ") + c.report + "\r\n");
+            EXPECT_EQ(run.errors, std::string("uninstall-addin: ") + c.report + "\r\n" +
+                                      (opened ? "uninstall-addin: " + noneEnded + "\r\n" : ""));
         } else {
             EXPECT_EQ(run.errors, "");
             EXPECT_EQ(run.boxes, std::vector<std::string>{std::string("Error: ") + c.report});
         }
         // The stuck Excel is gone by the time the program returns; the
         // user's own still runs.
-        EXPECT_EQ(ProcessesNamed(kServerExe).size(), c.otherExcel ? 1u : 0u);
+        EXPECT_EQ(ProcessesNamed(kServerExe).size(), c.users == UsersExcel::None         ? 0u
+                                                     : c.users == UsersExcel::OpenBefore ? 1u
+                                                                                         : 2u);
         if (usersExcel) {
             EXPECT_TRUE(usersExcel->Running());
             usersExcel.reset();
@@ -475,7 +496,9 @@ TEST_F(UnattendedRun, AStuckExcelEndsTheRunWithFourSoonAfterTheLimit)
         ASSERT_EQ(log.size(), 3u);
         EXPECT_NE(log[0].find(std::string("error: ") + c.report), std::string::npos) << log[0];
         EXPECT_TRUE(std::regex_search(
-            log[1], std::regex("ended: Excel process [0-9]+, as it did not answer in time$")))
+            log[1],
+            std::regex(opened ? "error: " + noneEnded
+                              : "ended: Excel process [0-9]+, as it did not answer in time$")))
             << log[1];
         EXPECT_NE(log[2].find("end: exit status 4: Excel did not answer in time"),
                   std::string::npos)

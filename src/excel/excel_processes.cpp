@@ -4,16 +4,34 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 std::wstring ServerExecutableName(const std::wstring& clsid)
 {
     const std::wstring executable = ServerExecutable(clsid);
     return executable.substr(executable.find_last_of(L"\\/") + 1);
 }
 
-std::vector<DWORD> ProcessesNamed(const std::wstring& executableName)
+namespace {
+
+bool NamedOneOf(const wchar_t* executable, const std::vector<std::wstring>& names)
+{
+    for (const std::wstring& name : names) {
+        if (!name.empty() &&
+            CompareStringOrdinal(executable, -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<DWORD> ProcessesNamed(const std::vector<std::wstring>& executableNames)
 {
     std::vector<DWORD> found;
-    if (executableName.empty()) {
+    if (std::all_of(executableNames.begin(), executableNames.end(),
+                    [](const std::wstring& name) { return name.empty(); })) {
         return found;
     }
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -24,8 +42,7 @@ std::vector<DWORD> ProcessesNamed(const std::wstring& executableName)
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32FirstW(snapshot, &entry); more;
          more = Process32NextW(snapshot, &entry)) {
-        if (CompareStringOrdinal(entry.szExeFile, -1, executableName.c_str(), -1, TRUE) ==
-            CSTR_EQUAL) {
+        if (NamedOneOf(entry.szExeFile, executableNames)) {
             found.push_back(entry.th32ProcessID);
         }
     }
@@ -35,11 +52,5 @@ std::vector<DWORD> ProcessesNamed(const std::wstring& executableName)
 
 std::vector<DWORD> ExcelProcesses()
 {
-    const std::wstring registered = ServerExecutableName(RegisteredExcelClsid());
-    std::vector<DWORD> processes = ProcessesNamed(registered);
-    if (CompareStringOrdinal(registered.c_str(), -1, L"EXCEL.EXE", -1, TRUE) != CSTR_EQUAL) {
-        const std::vector<DWORD> excel = ProcessesNamed(L"EXCEL.EXE");
-        processes.insert(processes.end(), excel.begin(), excel.end());
-    }
-    return processes;
+    return ProcessesNamed({ServerExecutableName(RegisteredExcelClsid()), L"EXCEL.EXE"});
 }

@@ -1,6 +1,8 @@
 #include "excel/excel_running.h"
 
 #include "excel/excel_processes.h"
+#include "excel/excel_windows.h"
+#include "excel/own_excel.h"
 #include "report/report.h"
 
 #include <windows.h>
@@ -9,24 +11,6 @@
 #include <vector>
 
 namespace {
-
-// A top-level Excel main window (class XLMAIN) on this desktop.
-struct ExcelWindow {
-    bool visible;  // the user's Excel; a hidden one is some program's automation Excel
-    DWORD processId;
-};
-
-BOOL CALLBACK NoteExcelWindow(HWND window, LPARAM found)
-{
-    wchar_t className[16] = {};
-    if (GetClassNameW(window, className, 16) > 0 && lstrcmpiW(className, L"XLMAIN") == 0) {
-        DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
-        reinterpret_cast<std::vector<ExcelWindow>*>(found)->push_back(
-            {IsWindowVisible(window) != FALSE, processId});
-    }
-    return TRUE;
-}
 
 const ExcelWindow* FirstVisible(const std::vector<ExcelWindow>& windows)
 {
@@ -38,11 +22,29 @@ const ExcelWindow* FirstVisible(const std::vector<ExcelWindow>& windows)
     return nullptr;
 }
 
-std::vector<ExcelWindow> ExcelWindows()
+ULONGLONG StartTime(HANDLE process)
 {
-    std::vector<ExcelWindow> windows;
-    EnumWindows(NoteExcelWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
+    FILETIME created = {};
+    FILETIME exited = {};
+    FILETIME kernel = {};
+    FILETIME user = {};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        return 0;
+    }
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// Whether the process started after this program did; false when that
+// can't be told.
+bool StartedAfterThisProgram(DWORD processId)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) {
+        return false;
+    }
+    const ULONGLONG started = StartTime(process);
+    CloseHandle(process);
+    return started != 0 && started > StartTime(GetCurrentProcess());
 }
 
 }  // namespace
@@ -51,7 +53,10 @@ bool WaitUntilExcelIsClosed()
 {
     // Without an Excel process there is no Excel window; looking at the
     // processes first spares a run the desktop's windows, which cost more.
-    if (ExcelProcesses().empty()) {
+    const std::vector<DWORD> processes = ExcelProcesses();
+    if (processes.empty()) {
+        // The same look serves to tell the Excel this run starts.
+        NoteExcelProcessesSeen(processes);
         return true;
     }
     for (std::vector<ExcelWindow> windows = ExcelWindows(); !windows.empty();
@@ -71,4 +76,27 @@ bool WaitUntilExcelIsClosed()
         }
     }
     return true;
+}
+
+bool ReportExcelOpenedDuringRun()
+{
+    std::vector<DWORD> opened;
+    for (DWORD id : ExcelProcesses()) {
+        if (StartedAfterThisProgram(id)) {
+            opened.push_back(id);
+        }
+    }
+    if (opened.empty()) {
+        return false;
+    }
+    const std::vector<ExcelWindow> windows = ExcelWindows();
+    for (DWORD id : opened) {
+        if (ShowsExcelWindow(windows, id)) {
+            ReportError("Excel was opened during the run and may put the add-in back when it "
+                        "closes; run this again once it is closed",
+                        "uninstall-addin");
+            return true;
+        }
+    }
+    return false;
 }

@@ -9,3 +9,9 @@
 // the user chose Cancel, or at once in a quiet run or for a hidden Excel,
 // having reported it.
 bool WaitUntilExcelIsClosed();
+
+// After a run that changed the list: whether a visible Excel is running
+// that started after this program did. The user opened it during the run;
+// it read the old list and will write it back when it closes. Reports that
+// when it is so. Only a new Excel process costs a look at the windows.
+bool ReportExcelOpenedDuringRun();

@@ -12,16 +12,31 @@ namespace {
 constexpr wchar_t kCurVerKey[] = L"Excel.Application\\CurVer";
 constexpr wchar_t kProgIdKey[] = L"Excel.Application\\CLSID";
 
-std::wstring DefaultValue(const std::wstring& keyPath)
+std::wstring DefaultValue(HKEY root, const std::wstring& keyPath, REGSAM view = 0)
 {
     RegistryKey key;
     std::wstring value;
-    if (key.Open(HKEY_CLASSES_ROOT, keyPath, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+    if (key.Open(root, keyPath, KEY_QUERY_VALUE | view) != ERROR_SUCCESS ||
         key.ReadString(nullptr, value) != ERROR_SUCCESS) {
         return {};
     }
     return value;
 }
+
+// Where a class's registration may be, in the order COM looks: the 64-bit
+// view (HKEY_CLASSES_ROOT, where Windows merges in the user's own classes),
+// then the 32-bit view, where a 32-bit Office registers Excel on 64-bit
+// Windows. ProgIDs are shared by both views; a class's key is not.
+struct ClassesView {
+    HKEY root;
+    const wchar_t* classes;
+    REGSAM view;
+};
+const ClassesView kClassesViews[] = {
+    {HKEY_CLASSES_ROOT, L"", 0},
+    {HKEY_CURRENT_USER, L"Software\\Classes\\", KEY_WOW64_32KEY},
+    {HKEY_LOCAL_MACHINE, L"Software\\Classes\\", KEY_WOW64_32KEY},
+};
 
 using GetFileVersionInfoSizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
 using GetFileVersionInfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
@@ -61,7 +76,7 @@ std::optional<std::wstring> VersionOfExecutable(const std::wstring& path)
 
 std::wstring RegisteredExcelClsid()
 {
-    return DefaultValue(kProgIdKey);
+    return DefaultValue(HKEY_CLASSES_ROOT, kProgIdKey);
 }
 
 std::wstring ServerExecutable(const std::wstring& clsid)
@@ -69,12 +84,20 @@ std::wstring ServerExecutable(const std::wstring& clsid)
     if (clsid.empty()) {
         return {};
     }
-    return ExecutableOfCommandLine(DefaultValue(L"CLSID\\" + clsid + L"\\LocalServer32"));
+    for (const ClassesView& place : kClassesViews) {
+        const std::wstring command = DefaultValue(
+            place.root, place.classes + (L"CLSID\\" + clsid + L"\\LocalServer32"), place.view);
+        if (!command.empty()) {
+            return ExecutableOfCommandLine(command);
+        }
+    }
+    return {};
 }
 
 std::optional<std::wstring> RegisteredExcelVersion()
 {
-    if (std::optional<std::wstring> version = VersionOfProgId(DefaultValue(kCurVerKey))) {
+    if (std::optional<std::wstring> version =
+            VersionOfProgId(DefaultValue(HKEY_CLASSES_ROOT, kCurVerKey))) {
         return version;
     }
     const std::wstring executable = ServerExecutable(RegisteredExcelClsid());

@@ -11,7 +11,9 @@
 std::optional<std::wstring> RegisteredExcelVersion();
 
 // The program registered as the local server of the class whose CLSID is
-// given as text ("{...}"), as a full path; empty when there is none.
+// given as text ("{...}"), as a full path, from the registry's 64-bit view
+// or else its 32-bit one (as a 32-bit Office registers Excel); empty when
+// there is none.
 std::wstring ServerExecutable(const std::wstring& clsid);
 
 // Excel's class id as registered for its ProgID, "{...}"; empty if none.

@@ -1,10 +1,12 @@
 #include "excel/own_excel.h"
 
 #include "excel/excel_processes.h"
+#include "excel/excel_windows.h"
 #include "excel/message_wait.h"
 #include "excel/time_limit.h"
 #include "report/exit_status.h"
 #include "report/log_file.h"
+#include "report/report.h"
 
 #include <algorithm>
 #include <string>
@@ -32,12 +34,21 @@ public:
         }
     }
 
+    void NoteSeen(const std::vector<DWORD>& running)
+    {
+        AcquireSRWLockExclusive(&m_lock);
+        m_before = running;
+        m_seen = true;
+        ReleaseSRWLockExclusive(&m_lock);
+    }
+
     void NoteBefore(const std::wstring& executableName)
     {
-        const std::vector<DWORD> running = ProcessesNamed(executableName);
         AcquireSRWLockExclusive(&m_lock);
         m_executableName = executableName;
-        m_before = running;
+        if (!m_seen) {
+            m_before = ProcessesNamed({executableName});
+        }
         m_noted = true;
         ReleaseSRWLockExclusive(&m_lock);
     }
@@ -47,7 +58,7 @@ public:
         AcquireSRWLockExclusive(&m_lock);
         if (m_noted && !m_found) {
             m_found = true;
-            for (DWORD id : ProcessesNamed(m_executableName)) {
+            for (DWORD id : ProcessesNamed({m_executableName})) {
                 if (std::find(m_before.begin(), m_before.end(), id) != m_before.end()) {
                     continue;
                 }
@@ -72,6 +83,7 @@ private:
     SRWLOCK m_lock = SRWLOCK_INIT;
     std::wstring m_executableName;
     std::vector<DWORD> m_before;
+    bool m_seen = false;  // m_before came from the check for an open Excel
     bool m_noted = false;
     bool m_found = false;
     std::vector<ExcelProcess> m_processes;
@@ -80,6 +92,11 @@ private:
 OwnExcel ownExcel;
 
 }  // namespace
+
+void NoteExcelProcessesSeen(const std::vector<DWORD>& processes)
+{
+    ownExcel.NoteSeen(processes);
+}
 
 void NoteExcelProcessesBeforeStart(const CLSID& excelClass)
 {
@@ -124,12 +141,20 @@ void EndOwnExcel(const char* why)
     ownExcel.Find();
     const std::vector<ExcelProcess> processes = ownExcel.Processes();
     if (processes.size() > 1) {
-        LogEvent("left running: " + std::to_string(processes.size()) +
-                 " Excel processes started meanwhile; this run's can't be told from another's");
+        ReportError("None of the " + std::to_string(processes.size()) +
+                        " Excel processes that started meanwhile was ended: this run's can't be "
+                        "told from another's",
+                    "uninstall-addin");
         return;
     }
     for (const ExcelProcess& process : processes) {
         if (WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0) {
+            continue;
+        }
+        // A visible main window is a user's Excel, whatever its start.
+        if (ShowsExcelWindow(ExcelWindows(), process.id)) {
+            LogEvent("left running: Excel process " + std::to_string(process.id) +
+                     ", which shows its window: a user's");
             continue;
         }
         TerminateProcess(process.handle, 1);

@@ -8,13 +8,21 @@
 // writes its add-in list and lets go of the add-in file only then), and end
 // it when it is stuck or of no more use, so that no invisible Excel is left
 // behind. Another program's Excel is never ended: when more than one new
-// process could be this run's, none is.
+// process could be this run's, none is, and a process that shows Excel's
+// main window is a user's, never ended either.
 #pragma once
 
 #include <windows.h>
 
+#include <vector>
+
+// Takes processes, Excel's processes as the check for an open Excel has
+// just found them, as those running before this run starts Excel, so that
+// the start need not look at the processes again.
+void NoteExcelProcessesSeen(const std::vector<DWORD>& processes);
+
 // Notes the processes of the executable registered for excelClass that run
-// now, just before this run starts Excel.
+// now, just before this run starts Excel, unless the check has just done so.
 void NoteExcelProcessesBeforeStart(const CLSID& excelClass);
 
 // Takes the processes of that executable that are new since then as this

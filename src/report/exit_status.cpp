@@ -17,8 +17,8 @@ const char* ExitStatusMeaning(int status)
                "opened";
     case kExitExcelHung: return "Excel did not answer in time";
     case kExitExcelWasRunning:
-        return "Excel was running, or another run was changing Excel's add-in lists; nothing was "
-               "changed";
+        return "Excel was running or was opened during the run, or another run was changing "
+               "Excel's add-in lists; try again later";
     case kExitListFailed: return "Excel's add-in list could not be read or changed";
     default: return "unknown status";
     }
