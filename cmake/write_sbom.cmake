@@ -7,7 +7,7 @@
 #
 # cmake -DOUT=<file> -DSOURCE_DIR=<dir> -DNAME=<name> -DVERSION=<version>
 #       -DCOMPILER=<path of the C++ compiler> -DCOMPILER_ID=<GNU|Clang>
-#       -DCOMPILER_VERSION=<version> -DCXX_RUNTIME=<libstdc++|libc++>
+#       -DCXX_RUNTIME=<libstdc++|libc++>
 #       -P write_sbom.cmake
 
 # Output of a command, or "" when it fails or is missing.
@@ -66,7 +66,7 @@ if(compiler_package STREQUAL "")
 else()
   package_version(compiler_package_version ${compiler_package})
 endif()
-set(compiler_text "${COMPILER_ID} ${COMPILER_VERSION} (${compiler_package} ${compiler_package_version})")
+set(compiler_text "${COMPILER_ID} (${compiler_package} ${compiler_package_version})")
 
 # What is linked into the image, each as: id|name|package|license|summary.
 set(components
@@ -118,7 +118,7 @@ string(CONCAT json
   "      \"licenseConcluded\": \"NOASSERTION\",\n"
   "      \"licenseDeclared\": \"NOASSERTION\",\n"
   "      \"copyrightText\": \"NOASSERTION\",\n"
-  "      \"primaryPackagePurpose\": \"INSTALL\",\n"
+  "      \"primaryPackagePurpose\": \"OTHER\",\n"
   "      \"comment\": \"the compiler: ${compiler_text}\"\n"
   "    }")
 string(CONCAT relationships

@@ -8,14 +8,21 @@
 #   scripts/reproduce.sh [gcc|clang ...]     default: gcc clang
 #
 # Each compiler is compared with itself. Only the program is built, not the
-# tests. Set KEEP_REPRODUCE=1 to keep the folders.
+# tests. REPRODUCE_DIR=<folder> builds there, and keeps the builds
+# (<folder>/<compiler>-1/src/build has the first one's image and zip).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(gcc clang)
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/reproduce.XXXXXX")"
-[ -n "${KEEP_REPRODUCE:-}" ] || trap 'rm -rf "$work"' EXIT
+if [ -n "${REPRODUCE_DIR:-}" ]; then
+  work="$REPRODUCE_DIR"
+  rm -rf "$work"
+  mkdir -p "$work"
+else
+  work="$(mktemp -d "${TMPDIR:-/tmp}/reproduce.XXXXXX")"
+  trap 'rm -rf "$work"' EXIT
+fi
 
 # A clean copy of the last commit, or of the files when there is no git.
 copy_sources() {
