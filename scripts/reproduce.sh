@@ -24,12 +24,15 @@ else
   trap 'rm -rf "$work"' EXIT
 fi
 
-# A clean copy of the last commit, or of the files when there is no git.
+# Both builds are of the commit that is the last one now.
+commit="$(git -C "$repo" rev-parse --verify -q HEAD 2>/dev/null || true)"
+
+# A clean copy of that commit, or of the files when there is no git.
 copy_sources() {
   local to="$1"
-  if git -C "$repo" rev-parse --verify -q HEAD >/dev/null 2>&1; then
+  if [ -n "$commit" ]; then
     git clone -q --no-checkout "$repo" "$to"
-    git -C "$to" checkout -q --detach "$(git -C "$repo" rev-parse HEAD)"
+    git -C "$to" checkout -q --detach "$commit"
   else
     mkdir -p "$to"
     tar -C "$repo" --exclude='./build*' -cf - . | tar -C "$to" -xf -
@@ -61,8 +64,8 @@ explain_image() {
   done
 }
 
-if git -C "$repo" rev-parse --verify -q HEAD >/dev/null 2>&1; then
-  echo "Building $(git -C "$repo" rev-parse --short HEAD) twice$([ -z "$(git -C "$repo" status --porcelain --untracked-files=no)" ] || echo ' (uncommitted changes are not in it)')"
+if [ -n "$commit" ]; then
+  echo "Building ${commit:0:7} twice$([ -z "$(git -C "$repo" status --porcelain --untracked-files=no)" ] || echo ' (uncommitted changes are not in it)')"
 fi
 status=0
 for preset in "${presets[@]}"; do
