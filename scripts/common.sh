@@ -13,11 +13,12 @@ demo_packages=(wine wine64 g++-mingw-w64-x86-64 cmake ninja-build)
 # resource compiler) and the format check.
 test_packages=("${demo_packages[@]}" googletest clang lld llvm-14 clang-format)
 # The reproducibility check, the signing test and the installers' tests:
-# git for the clean copies, osslsigncode and openssl to sign and verify,
-# unzip to compare zips, wixl and nsis to build the installers.
-test_packages+=(git osslsigncode openssl unzip wixl nsis)
+# git for the clean copies, zip to make the release zip the same every time,
+# osslsigncode and openssl to sign and verify, unzip to compare zips, wixl
+# and nsis to build the installers.
+test_packages+=(git zip osslsigncode openssl unzip wixl nsis)
 # A release: the program's build, the check and the signing.
-release_packages=("${demo_packages[@]}" git osslsigncode openssl unzip)
+release_packages=("${demo_packages[@]}" git zip osslsigncode openssl unzip)
 
 # Installs those of the packages given (all the tests need, by default) that
 # are missing.

@@ -37,7 +37,7 @@ fi
 
 rm -rf "$out"
 REPRODUCE_DIR="$out/builds" bash "$repo/scripts/reproduce.sh" "$preset"
-build="$out/builds/$preset-1/src/build"
+build="$out/builds/$preset-1/src/$(basename "$(binary_dir "$preset")")"
 if [ -n "$pfx" ]; then
   bash "$repo/scripts/sign.sh" "$build/bin/uninstall-addin.exe" "$pfx"
   rm -rf "$build/package"

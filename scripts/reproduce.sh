@@ -9,7 +9,8 @@
 #
 # Each compiler is compared with itself. Only the program is built, not the
 # tests. REPRODUCE_DIR=<folder> builds there, and keeps the builds
-# (<folder>/<compiler>-1/src/build has the first one's image and zip).
+# (<folder>/<compiler>-1/src/build or build-clang has the first one's
+# image, in bin/, and zip, in package/).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 presets=("$@")
@@ -42,11 +43,15 @@ copy_sources() {
 # Builds the program and the zip in a copy; prints the folder with both.
 build_copy() {
   local preset="$1" source="$2" dir
-  dir="$source/build"
+  dir="$source/$(basename "$(binary_dir "$preset")")"
   copy_sources "$source"
-  (cd "$source" && cmake --preset "$preset" -DBUILD_TESTING=OFF >/dev/null \
-    && cmake --build --preset "$preset" --target uninstall-addin >/dev/null \
-    && cd "$dir" && cpack -G ZIP -B "$dir/package" >/dev/null)
+  if ! (cd "$source" && cmake --preset "$preset" -DBUILD_TESTING=OFF \
+    && cmake --build --preset "$preset" --target uninstall-addin \
+    && cd "$dir" && cpack -G ZIP -B "$dir/package") >"$source.log" 2>&1; then
+    tail -30 "$source.log" >&2
+    echo "$preset: the build in $source failed" >&2
+    return 1
+  fi
 }
 
 # Where two images differ: the headers, then each section whose bytes differ.
@@ -73,10 +78,11 @@ for preset in "${presets[@]}"; do
   second="$work/$preset-second-copy/uninstall-addin-source"
   build_copy "$preset" "$first"
   build_copy "$preset" "$second"
-  image_a="$first/build/bin/uninstall-addin.exe"
-  image_b="$second/build/bin/uninstall-addin.exe"
-  zip_a="$(echo "$first"/build/package/*.zip)"
-  zip_b="$(echo "$second"/build/package/*.zip)"
+  build="$(basename "$(binary_dir "$preset")")"
+  image_a="$first/$build/bin/uninstall-addin.exe"
+  image_b="$second/$build/bin/uninstall-addin.exe"
+  zip_a="$(echo "$first/$build"/package/*.zip)"
+  zip_b="$(echo "$second/$build"/package/*.zip)"
   if ! cmp -s "$image_a" "$image_b"; then
     echo "$preset: uninstall-addin.exe differs between the two builds:" >&2
     explain_image "$image_a" "$image_b" >&2
@@ -84,6 +90,7 @@ for preset in "${presets[@]}"; do
   elif ! cmp -s "$zip_a" "$zip_b"; then
     echo "$preset: the release zip differs between the two builds:" >&2
     diff <(unzip -Zv "$zip_a" | grep -v '^Archive') <(unzip -Zv "$zip_b" | grep -v '^Archive') | head -40 >&2 || true
+    cmp -l "$zip_a" "$zip_b" | head -5 >&2 || true
     status=1
   else
     echo "$preset: same bytes: uninstall-addin.exe $(sha256sum <"$image_a" | cut -c1-16)..., $(basename "$zip_a") $(sha256sum <"$zip_a" | cut -c1-16)..."
