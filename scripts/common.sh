@@ -12,6 +12,13 @@ demo_packages=(wine wine64 g++-mingw-w64-x86-64 cmake ninja-build)
 # And the tests: GoogleTest, the clang build (llvm-14 has llvm-windres, its
 # resource compiler) and the format check.
 test_packages=("${demo_packages[@]}" googletest clang lld llvm-14 clang-format)
+# The reproducibility check, the signing test and the installers' tests:
+# git for the clean copies, zip to make the release zip the same every time,
+# osslsigncode and openssl to sign and verify, unzip to compare zips, wixl
+# and nsis to build the installers.
+test_packages+=(git zip osslsigncode openssl unzip wixl nsis)
+# A release: the program's build, the check and the signing.
+release_packages=("${demo_packages[@]}" git zip osslsigncode openssl unzip)
 
 # Installs those of the packages given (all the tests need, by default) that
 # are missing.

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds everything with both compilers, warnings as errors, and runs the
-# whole test suite under Wine on each build, after the pure units' tests
-# natively.
+# whole test suite under Wine on each build (the signing test and the
+# installers' tests included), after the pure units' tests natively; then
+# checks that each compiler builds the same bytes twice.
 #
 # TEST_PRESETS="gcc" runs the suite on the GCC build only.
 set -euo pipefail
@@ -43,4 +44,6 @@ for preset in "${presets[@]}"; do
   echo "== Tests of the $preset build"
   (cd "$repo" && ctest --preset "$preset") || status=1
 done
+echo "== Reproducible builds"
+bash "$repo/scripts/reproduce.sh" "${presets[@]}" || status=1
 exit $status
