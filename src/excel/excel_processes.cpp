@@ -1,6 +1,7 @@
 #include "excel/excel_processes.h"
 
 #include "excel/excel_version.h"
+#include "system/owned_handle.h"
 
 #include <tlhelp32.h>
 
@@ -34,19 +35,18 @@ std::vector<DWORD> ProcessesNamed(const std::vector<std::wstring>& executableNam
                     [](const std::wstring& name) { return name.empty(); })) {
         return found;
     }
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
+    const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
         return found;
     }
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry)) {
         if (NamedOneOf(entry.szExeFile, executableNames)) {
             found.push_back(entry.th32ProcessID);
         }
     }
-    CloseHandle(snapshot);
     return found;
 }
 

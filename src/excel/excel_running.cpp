@@ -4,6 +4,7 @@
 #include "excel/excel_windows.h"
 #include "excel/own_excel.h"
 #include "report/report.h"
+#include "system/owned_handle.h"
 
 #include <windows.h>
 
@@ -38,12 +39,11 @@ ULONGLONG StartTime(HANDLE process)
 // can't be told.
 bool StartedAfterThisProgram(DWORD processId)
 {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (process == nullptr) {
+    const OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) {
         return false;
     }
-    const ULONGLONG started = StartTime(process);
-    CloseHandle(process);
+    const ULONGLONG started = StartTime(process.Get());
     return started != 0 && started > StartTime(GetCurrentProcess());
 }
 

@@ -7,8 +7,10 @@
 #include "report/exit_status.h"
 #include "report/log_file.h"
 #include "report/report.h"
+#include "system/owned_handle.h"
 
 #include <algorithm>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,8 @@ namespace {
 // free when the run returns.
 constexpr DWORD kEndingWaitMs = 5000;
 
+// One of this run's Excel processes, its handle borrowed from OwnExcel,
+// which keeps it open for as long as the program runs.
 struct ExcelProcess {
     DWORD id;
     HANDLE handle;
@@ -27,13 +31,6 @@ struct ExcelProcess {
 // this run's Excel while the main thread is blocked in a call on it.
 class OwnExcel {
 public:
-    ~OwnExcel()
-    {
-        for (const ExcelProcess& process : m_processes) {
-            CloseHandle(process.handle);
-        }
-    }
-
     void NoteSeen(const std::vector<DWORD>& running)
     {
         AcquireSRWLockExclusive(&m_lock);
@@ -62,9 +59,9 @@ public:
                 if (std::find(m_before.begin(), m_before.end(), id) != m_before.end()) {
                     continue;
                 }
-                HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
-                if (handle != nullptr) {
-                    m_processes.push_back({id, handle});
+                OwnedHandle handle(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+                if (handle) {
+                    m_processes.push_back({id, std::move(handle)});
                 }
             }
         }
@@ -73,8 +70,11 @@ public:
 
     std::vector<ExcelProcess> Processes()
     {
+        std::vector<ExcelProcess> processes;
         AcquireSRWLockShared(&m_lock);
-        const std::vector<ExcelProcess> processes = m_processes;
+        for (const OwnedProcess& process : m_processes) {
+            processes.push_back({process.id, process.handle.Get()});
+        }
         ReleaseSRWLockShared(&m_lock);
         return processes;
     }
@@ -86,7 +86,11 @@ private:
     bool m_seen = false;  // m_before came from the check for an open Excel
     bool m_noted = false;
     bool m_found = false;
-    std::vector<ExcelProcess> m_processes;
+    struct OwnedProcess {
+        DWORD id;
+        OwnedHandle handle;
+    };
+    std::vector<OwnedProcess> m_processes;
 };
 
 OwnExcel ownExcel;
