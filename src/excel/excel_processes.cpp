@@ -52,5 +52,9 @@ std::vector<DWORD> ProcessesNamed(const std::vector<std::wstring>& executableNam
 
 std::vector<DWORD> ExcelProcesses()
 {
-    return ProcessesNamed({ServerExecutableName(RegisteredExcelClsid()), L"EXCEL.EXE"});
+    // Read once: the registration stays as it is for the length of a run,
+    // and a run looks at Excel's processes before and after its change.
+    static const std::vector<std::wstring> names = {ServerExecutableName(RegisteredExcelClsid()),
+                                                    L"EXCEL.EXE"};
+    return ProcessesNamed(names);
 }
