@@ -334,7 +334,9 @@ protected:
             m_loggedOn = nullptr;
         }
         for (const TestProfile& profile : m_profiles) {
-            RegUnLoadKeyW(HKEY_USERS, profile.sid.c_str());
+            if (!profile.sid.empty()) {
+                RegUnLoadKeyW(HKEY_USERS, profile.sid.c_str());
+            }
             UnregisterProfile(profile.sid);
         }
         m_profiles.clear();

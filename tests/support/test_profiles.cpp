@@ -60,6 +60,11 @@ bool RegisterProfile(const std::wstring& sid, const std::wstring& folder)
 
 void UnregisterProfile(const std::wstring& sid)
 {
+    // The default profile has no SID; an empty name would take the whole
+    // list with it, the prefix's own user among it.
+    if (sid.empty()) {
+        return;
+    }
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kProfileListKey) + L"\\" + sid).c_str());
 }
 
