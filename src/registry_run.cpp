@@ -68,11 +68,22 @@ int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool r
     return kExitUninstalled;
 }
 
-// The status of this user's run once its lists were changed: an Excel the
-// user opened meanwhile read the old list and would put it back.
-int AfterChange()
+// This user's part of a run, under the lists' turn.
+int UninstallForThisUser(const Options& options, const std::wstring& addInPath, bool remove,
+                         const std::string& note)
 {
-    return ReportExcelOpenedDuringRun() ? kExitExcelWasRunning : kExitUninstalled;
+    ListsTurn turn;
+    int refused = kExitUninstalled;
+    if (!turn.Take(options.timeoutSeconds, refused)) {
+        return refused;
+    }
+    bool changed = false;
+    const int status = UninstallForUser(CurrentUserHive(), addInPath, remove, note, &changed);
+    // An Excel the user opened meanwhile read the old list and would put it
+    // back when it closes.
+    return status == kExitUninstalled && changed && ReportExcelOpenedDuringRun()
+               ? kExitExcelWasRunning
+               : status;
 }
 
 bool RunsExcel(const RunningExcels& running, const Profile& profile)
@@ -142,36 +153,20 @@ int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
 
 int UninstallThroughRegistry(const Options& options, const AddInFile& addIn)
 {
-    const std::wstring& addInPath = addIn.full;
     if (options.allUsers) {
-        return UninstallForAllUsers(addInPath, options);
+        return UninstallForAllUsers(addIn.full, options);
     }
     // An open Excel would write its old list back when it closes.
     if (!options.force && !WaitUntilExcelIsClosed()) {
         return kExitExcelWasRunning;
     }
-    ListsTurn turn;
-    int refused = kExitUninstalled;
-    if (!turn.Take(options.timeoutSeconds, refused)) {
-        return refused;
-    }
-    bool changed = false;
-    const int status = UninstallForUser(CurrentUserHive(), addInPath, options.remove, "", &changed);
-    return status == kExitUninstalled && changed ? AfterChange() : status;
+    return UninstallForThisUser(options, addIn.full, options.remove, "");
 }
 
 int UninstallGoneAddIn(const Options& options, const AddInFile& addIn)
 {
-    ListsTurn turn;
-    int refused = kExitUninstalled;
-    if (!turn.Take(options.timeoutSeconds, refused)) {
-        return refused;
-    }
     // Its Add-in Manager entry would only be a dead one that Excel asks
     // about at every start.
-    bool changed = false;
-    const int status = UninstallForUser(
-        CurrentUserHive(), addIn.full, true,
-        "the add-in file \"" + AnsiFromWide(addIn.full) + "\" is gone; ", &changed);
-    return status == kExitUninstalled && changed ? AfterChange() : status;
+    return UninstallForThisUser(options, addIn.full, true,
+                                "the add-in file \"" + AnsiFromWide(addIn.full) + "\" is gone; ");
 }
