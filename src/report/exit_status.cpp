@@ -13,8 +13,8 @@ const char* ExitStatusMeaning(int status)
     case kExitExcelUnavailable: return "Excel could not be started";
     case kExitUninstallFailed: return "Excel started but the add-in was not uninstalled";
     case kExitUsage:
-        return "usage error: a bad switch or value, no add-in file, or a log file that can't be "
-               "opened";
+        return "usage error: a bad switch or value, no add-in file, a path with blanks not in "
+               "quotes, a service account without /allusers, or a log file that can't be opened";
     case kExitExcelHung: return "Excel did not answer in time";
     case kExitExcelWasRunning:
         return "Excel was running or was opened during the run, or another run was changing "
