@@ -4,21 +4,6 @@
 
 #include <windows.h>
 
-namespace {
-
-FileState StateOf(const std::wstring& fullPath)
-{
-    const DWORD attributes = GetFileAttributesW(fullPath.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileState::Folder : FileState::Present;
-    }
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileState::Gone
-                                                                          : FileState::Unknown;
-}
-
-}  // namespace
-
 bool LocateAddInFile(const std::string& typed, AddInFile& file, std::string& problem)
 {
     const std::wstring wide = WideFromAnsi(typed);

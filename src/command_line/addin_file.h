@@ -2,20 +2,14 @@
 // resolves it against this program's current folder.
 #pragma once
 
-#include <string>
+#include "system/file_state.h"
 
-// What the file system says of the add-in's path.
-enum class FileState {
-    Present,  // a file
-    Gone,     // neither the file nor its folder is there
-    Folder,   // a folder, not a file
-    Unknown,  // it can't tell (access denied, a share out of reach): Excel may know better
-};
+#include <string>
 
 struct AddInFile {
     std::string typed;  // for what the user reads: the progress line
     std::wstring full;  // for Excel and the lists: Excel's current folder is not ours
-    FileState state = FileState::Unknown;
+    FileState state = FileState::Unknown;  // of full
 };
 
 // Makes typed (ANSI code page, not empty) full, as Windows would open it from

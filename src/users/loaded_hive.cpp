@@ -1,5 +1,6 @@
 #include "users/loaded_hive.h"
 
+#include "addin_list/registry_key.h"
 #include "report/log_file.h"
 #include "report/text.h"
 
@@ -29,16 +30,6 @@ bool IsUsableKey(HKEY key)
                             nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-bool IsLoadedUnderUsers(const std::wstring& name)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_USERS, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
 // A name under HKEY_USERS that no one else uses.
 std::wstring UniqueName()
 {
@@ -48,6 +39,12 @@ std::wstring UniqueName()
 }
 
 }  // namespace
+
+bool IsLoadedUnderUsers(const std::wstring& name)
+{
+    RegistryKey hive;
+    return !name.empty() && hive.Open(HKEY_USERS, name, KEY_READ) == ERROR_SUCCESS;
+}
 
 LSTATUS LoadedHive::Load(const std::wstring& file)
 {

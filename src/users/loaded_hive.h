@@ -41,3 +41,7 @@ private:
     std::string m_rootName;
     std::wstring m_usersName;  // its name under HKEY_USERS, for the fallback
 };
+
+// Whether a hive is loaded under HKEY_USERS\<name>, as a logged-on user's
+// is under their SID.
+bool IsLoadedUnderUsers(const std::wstring& name);

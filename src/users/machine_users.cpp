@@ -4,6 +4,7 @@
 #include "addin_list/registry_key.h"
 #include "report/report.h"
 #include "report/text.h"
+#include "system/file_state.h"
 #include "users/privileges.h"
 #include "users/profile_entries.h"
 #include "users/user_identity.h"
@@ -38,23 +39,6 @@ std::wstring StringValue(const RegistryKey& key, const wchar_t* name)
     return key.ReadString(name, value) == ERROR_SUCCESS ? Expanded(value) : std::wstring();
 }
 
-bool FileExists(const std::wstring& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Only "not found" says a thing is not there; a folder that can't be read,
-// or a share that can't be reached, may still hold the profile.
-bool IsMissing(const std::wstring& path)
-{
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        return false;
-    }
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 std::wstring HiveFile(const std::wstring& folder)
 {
     return folder + L"\\NTUSER.DAT";
@@ -65,23 +49,19 @@ std::wstring HiveFile(const std::wstring& folder)
 std::wstring ProfileHiveFile(const std::wstring& folder)
 {
     const std::wstring mandatory = folder + L"\\NTUSER.MAN";
-    return IsMissing(HiveFile(folder)) && FileExists(mandatory) ? mandatory : HiveFile(folder);
+    return StateOf(HiveFile(folder)) == FileState::Gone && StateOf(mandatory) == FileState::Present
+               ? mandatory
+               : HiveFile(folder);
 }
 
 // The part of a profile that is missing: its folder, or its hive file;
 // empty when both are there (or can't be told to be missing).
 std::wstring MissingPart(const std::wstring& folder, const std::wstring& hiveFile)
 {
-    if (IsMissing(folder)) {
+    if (StateOf(folder) == FileState::Gone) {
         return folder;
     }
-    return IsMissing(hiveFile) ? hiveFile : std::wstring();
-}
-
-bool IsHiveLoaded(const std::wstring& name)
-{
-    RegistryKey hive;
-    return !name.empty() && hive.Open(HKEY_USERS, name, KEY_READ) == ERROR_SUCCESS;
+    return StateOf(hiveFile) == FileState::Gone ? hiveFile : std::wstring();
 }
 
 std::wstring LastSegment(const std::wstring& path)
@@ -151,7 +131,7 @@ bool MachineProfiles(std::vector<Profile>& profiles, std::string& why)
                             covered.ownsLoadedHive});
     }
     const std::wstring defaultFolder = DefaultProfileFolder(profileList);
-    if (!defaultFolder.empty() && FileExists(HiveFile(defaultFolder))) {
+    if (!defaultFolder.empty() && StateOf(HiveFile(defaultFolder)) == FileState::Present) {
         profiles.push_back({L"", defaultFolder, "Default (new users' profile)"});
     }
     return true;
@@ -175,22 +155,20 @@ bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles)
 
 bool IsProfileLoaded(const Profile& profile)
 {
-    return profile.ownsLoadedHive && IsHiveLoaded(profile.sid);
+    return profile.ownsLoadedHive && IsLoadedUnderUsers(profile.sid);
 }
 
 HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
 {
     Close();
     if (IsProfileLoaded(profile)) {
-        HKEY root = nullptr;
-        const LSTATUS status =
-            RegOpenKeyExW(HKEY_USERS, profile.sid.c_str(), 0, KEY_READ | KEY_WRITE, &root);
+        const LSTATUS status = m_inPlace.Open(HKEY_USERS, profile.sid, KEY_READ | KEY_WRITE);
         if (status != ERROR_SUCCESS) {
             why = "its hive (HKEY_USERS\\" + AnsiFromWide(profile.sid) +
                   ") could not be opened: " + SystemMessage(static_cast<DWORD>(status));
             return HiveOpening::Failed;
         }
-        m_user.root = root;
+        m_user.root = m_inPlace.Get();
         m_user.rootName = "HKEY_USERS\\" + AnsiFromWide(profile.sid);
     } else {
         if (profile.folder.empty()) {
@@ -209,24 +187,20 @@ HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
                   "\" could not be loaded: " + SystemMessage(static_cast<DWORD>(status));
             return HiveOpening::Failed;
         }
+        m_user.root = m_loaded.Root();
         m_user.rootName = m_loaded.RootName();
     }
     m_user.label = profile.label;
-    const HKEY root = m_user.root != nullptr ? m_user.root : m_loaded.Root();
-    m_user.root = root;
     // The run is SYSTEM or an administrator here, and the hive is its user's
     // to shape.
     m_user.links = KeyLinks::Refuse;
-    m_user.paths = UserPaths(RoamingFolder(root, profile.folder) + L"\\Microsoft\\AddIns");
+    m_user.paths = UserPaths(RoamingFolder(m_user.root, profile.folder) + L"\\Microsoft\\AddIns");
     return HiveOpening::Opened;
 }
 
 bool ProfileHive::Close(std::string* why)
 {
-    // A loaded hive's root is its own to close.
-    if (m_user.root != nullptr && m_user.root != m_loaded.Root()) {
-        RegCloseKey(m_user.root);
-    }
     m_user.root = nullptr;
+    m_inPlace.Close();
     return m_loaded.Unload(why);
 }

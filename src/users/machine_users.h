@@ -59,8 +59,9 @@ public:
     const UserHive& User() const { return m_user; }
 
 private:
-    UserHive m_user;
-    LoadedHive m_loaded;  // a hive this loaded, not a logged-on user's
+    UserHive m_user;        // its root is one of the two below
+    RegistryKey m_inPlace;  // a logged-on user's hive, under HKEY_USERS\<SID>
+    LoadedHive m_loaded;    // a hive this loaded
 };
 
 // What a run over every user starts with: the privileges to load hives,
