@@ -43,15 +43,6 @@ void LogStart(const Options& options)
              (rest.empty() ? "" : "; after the add-in file:" + rest));
 }
 
-// A process of a service, or on a window station that is not interactive,
-// shows its boxes where nobody can click them.
-bool NobodyCanSeeBoxes()
-{
-    unsigned long flags = 0;
-    const bool flagsRead = ProcessWindowStationFlags(flags);
-    return BoxesWouldGoUnseen(flagsRead, flags);
-}
-
 int Run(const std::vector<std::string>& arguments)
 {
     const Options options = ParseCommandLine(arguments);
@@ -60,9 +51,11 @@ int Run(const std::vector<std::string>& arguments)
         return kExitUninstalled;
     }
 
-    // Decided before the first report, a bad command line's included.
-    const bool quietForNobody = !options.quiet && NobodyCanSeeBoxes();
-    SetQuietReports(options.quiet || quietForNobody);
+    // Decided before the first report, a bad command line's included: a
+    // process of a service, or on a window station that is not interactive,
+    // shows its boxes where nobody can click them.
+    const char* unseen = options.quiet ? nullptr : WhyBoxesGoUnseen(ProcessScreen());
+    SetQuietReports(options.quiet || unseen != nullptr);
     // Nothing is started for a command line that can't be right.
     if (!options.error.empty()) {
         ReportUsageError(options.error, ShortUsage());
@@ -74,9 +67,9 @@ int Run(const std::vector<std::string>& arguments)
         return kExitUsage;
     }
     LogStart(options);
-    if (quietForNobody) {
-        LogEvent("reports: as with /quiet, on standard error: the window station is not visible, "
-                 "so nobody could answer a box");
+    if (unseen != nullptr) {
+        LogEvent(std::string("reports: as with /quiet, on standard error: ") + unseen +
+                 ", so nobody could answer a box");
     }
 
     // A service account's own lists are no user's: changing or checking
@@ -98,8 +91,13 @@ int Run(const std::vector<std::string>& arguments)
     if (full != addIn.typed) {
         LogEvent("add-in file: \"" + full + "\"");
     }
-    const bool namesAFile = addIn.state != FileState::Gone && addIn.state != FileState::Folder;
+    const bool namesAFile = addIn.state != FileState::Gone && addIn.state != FileState::Folder &&
+                            addIn.state != FileState::NoDrive;
     problem = ProblemWithArgumentsAfterPath(options, namesAFile);
+    // Excel needs the file; the other modes match the path as text.
+    if (problem.empty() && options.mode == Mode::Excel) {
+        problem = DriveProblem(addIn);
+    }
     if (!problem.empty()) {
         ReportUsageError(problem, ShortUsage());
         return EndRun(kExitUsage);

@@ -320,6 +320,36 @@ TEST_F(UnattendedRun, SwitchesAfterThePathCountAndAPathCutAtABlankIsAUsageError)
     }
 }
 
+// An elevated or SYSTEM run doesn't see the drives a user mapped: a file
+// there is not gone, and Excel can't be given it. The registry modes match
+// the path as text and need no file.
+TEST_F(UnattendedRun, ADriveThisRunCantSeeIsAUsageErrorOnlyWhereExcelNeedsTheFile)
+{
+    const std::wstring unseen = L"Q:\\Contoso\\Sample.xlam";
+    InstallAddIn(unseen);
+    const std::vector<RegValue> before = ValuesOf(standin::kOptionsKey);
+
+    const RunResult run = Uninstall(L"/quiet " + QuoteArgument(unseen));
+
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.errors,
+              "uninstall-addin: The add-in file \"Q:\\Contoso\\Sample.xlam\" is on drive Q:, which "
+              "is not there for this run. Drive letters belong to a logon session: a run that is "
+              "elevated, or runs as SYSTEM, doesn't see the drives a user mapped. Give the "
+              "add-in's path on a drive this run sees, or its \\\\server\\share path; "
+              "\"uninstall-addin.exe /?\" shows the usage\r\n");
+    EXPECT_TRUE(CallLog().empty());
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), before);
+
+    const RunResult registry = Uninstall(L"/registry /quiet " + QuoteArgument(unseen));
+
+    EXPECT_EQ(registry.exitCode, 0u) << registry.errors;
+    EXPECT_NE(registry.output.find(": removed \"OPEN1\" under Excel 16.0"), std::string::npos)
+        << registry.output;
+    EXPECT_TRUE(CallLog().empty());
+}
+
 // Excel turns calls away while it is busy; the run waits and says nothing,
 // only the log tells.
 TEST_F(UnattendedRun, ABusyExcelIsWaitedFor)

@@ -1,5 +1,6 @@
 #include "command_line/addin_file.h"
 
+#include "addin_list/path_rules.h"
 #include "report/text.h"
 
 #include <windows.h>
@@ -23,4 +24,16 @@ bool LocateAddInFile(const std::string& typed, AddInFile& file, std::string& pro
     file.full = full;
     file.state = StateOf(full);
     return true;
+}
+
+std::string DriveProblem(const AddInFile& file)
+{
+    if (file.state != FileState::NoDrive) {
+        return {};
+    }
+    const std::string drive = AnsiFromWide(DriveRoot(file.full).substr(0, 2));
+    return "The add-in file \"" + AnsiFromWide(file.full) + "\" is on drive " + drive +
+           ", which is not there for this run. Drive letters belong to a logon session: a run "
+           "that is elevated, or runs as SYSTEM, doesn't see the drives a user mapped. Give the "
+           "add-in's path on a drive this run sees, or its \\\\server\\share path";
 }

@@ -16,3 +16,7 @@ struct AddInFile {
 // here, and looks it up. False, with problem saying why, for a path that
 // can't be made full.
 bool LocateAddInFile(const std::string& typed, AddInFile& file, std::string& problem);
+
+// What is wrong with a run through Excel on file, whose drive letter names
+// no drive for this process; empty when there is nothing wrong.
+std::string DriveProblem(const AddInFile& file);

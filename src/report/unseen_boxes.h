@@ -7,7 +7,14 @@
 // WSF_VISIBLE, the window station's flag for "has a visible display".
 constexpr unsigned long kWindowStationVisible = 0x0001;
 
-// True when boxes would go unseen, told by the process's window station's
-// flags (USEROBJECTFLAGS.dwFlags); flagsRead is false when they could not
-// be read.
-bool BoxesWouldGoUnseen(bool flagsRead, unsigned long flags);
+// Where the process runs, as far as it could be told.
+struct Screen {
+    bool flagsRead = false;    // the window station's flags could be read
+    unsigned long flags = 0;   // USEROBJECTFLAGS.dwFlags of the process's window station
+    bool sessionRead = false;  // the process's session could be told
+    unsigned long session = 0;
+};
+
+// Why boxes would go unseen there, for the log ("the run is in session 0,
+// ..."), or nullptr when someone may see them.
+const char* WhyBoxesGoUnseen(const Screen& screen);

@@ -1,5 +1,7 @@
-// The window station the process runs on.
+// Where the process runs: its window station and its session.
 #pragma once
 
-// Its flags (USEROBJECTFLAGS.dwFlags); false when they can't be read.
-bool ProcessWindowStationFlags(unsigned long& flags);
+#include "report/unseen_boxes.h"
+
+// The window station's flags and the session, each as far as Windows tells.
+Screen ProcessScreen();

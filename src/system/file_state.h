@@ -1,15 +1,11 @@
-// What the file system says of a path, in the terms the runs decide by.
+// What the file system says of a path.
 #pragma once
+
+#include "system/path_state.h"
 
 #include <string>
 
-enum class FileState {
-    Present,  // a file
-    Gone,     // neither the file nor its folder is there
-    Folder,   // a folder, not a file
-    Unknown,  // it can't tell (access denied, a share out of reach): it may be there
-};
-
-// Only "not found" counts as Gone: a thing that can't be read, or a share
-// that can't be reached, may still be there.
+// Only "not found" in a folder or on a drive that is there counts as Gone:
+// a thing that can't be read, a share that can't be reached, or a drive
+// letter this process doesn't have may still be there.
 FileState StateOf(const std::wstring& path);

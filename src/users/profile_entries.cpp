@@ -52,8 +52,7 @@ bool ReadKey(const std::wstring& key, std::wstring& sid, bool& backup)
 {
     backup = EndsWithBackupSuffix(key);
     sid = backup ? key.substr(0, key.size() - kBackupSuffixLength) : key;
-    return sid.compare(0, 4, L"S-1-") == 0 && sid.find(L'.') == std::wstring::npos &&
-           !IsServiceAccount(sid);
+    return IsPersonsSid(sid) && sid.find(L'.') == std::wstring::npos;
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ struct CoveredProfile {
     bool ownsLoadedHive = true;
 };
 
-// The SIDs of users who can run Excel: "S-1-..." keys, neither a service
-// account's nor another copy Windows made (only ".bak" names a profile),
+// The SIDs of users who can run Excel: persons' keys (IsPersonsSid), not a
+// service's, nor another copy Windows made (only ".bak" names a profile),
 // each distinct folder once, in the list's order. A folder named twice
 // goes with the first key that names it, except that a SID's own key
 // wins over its ".bak" copy. Folders compare whole, without regard to case.
