@@ -2,6 +2,7 @@
 // path comparison: case by Windows' own rules, and short (8.3) names.
 
 #include "addin_list/addin_match.h"
+#include "addin_list/open_value.h"
 #include "addin_list/registry_key.h"
 
 #include "wide_text.h"
@@ -89,46 +90,101 @@ TEST(AddInMatch, ShortNamesOfExistingFilesAreTheirLongNames)
     RemoveDirectoryW(folder.c_str());
 }
 
-// A user's value may name a share, or a drive mapped to one: asking the file
-// system about it would connect there. The test prefixes' D: is removable,
-// E: a network drive.
-TEST(AddInMatch, LooksUpShortNamesOnlyOnLocalFixedDisks)
+// A disk as a lookup sees it: the names of each folder on the way to one
+// file, long and short. It answers for a path spelt with either.
+class FakeDisk {
+public:
+    explicit FakeDisk(std::vector<NameForms> levels) : m_levels(std::move(levels)) {}
+
+    std::optional<NameForms> LookUp(const std::wstring& path)
+    {
+        asked.push_back(path);
+        const PathParts parts = PartsOf(path);
+        if (!SameText(parts.root, L"C:") || parts.names.size() > m_levels.size()) {
+            return std::nullopt;
+        }
+        for (size_t i = 0; i < parts.names.size(); ++i) {
+            if (!SameText(parts.names[i], m_levels[i].longName) &&
+                !SameText(parts.names[i], m_levels[i].shortName)) {
+                return std::nullopt;
+            }
+        }
+        return parts.names.empty() ? std::nullopt
+                                   : std::optional<NameForms>(m_levels[parts.names.size() - 1]);
+    }
+
+    NameLookup Lookup()
+    {
+        return [this](const std::wstring& path) { return LookUp(path); };
+    }
+
+    std::vector<std::wstring> asked;
+
+private:
+    std::vector<NameForms> m_levels;
+};
+
+// A user's value is never looked up: as SYSTEM, asking about a path of the
+// user's choosing could make the machine connect to a server of theirs. It
+// is compared, folder by folder, with the names of the administrator's own
+// path, which alone is looked up, once, and only on a local fixed disk. The
+// test prefixes' D: is removable, E: a network drive.
+TEST(AddInMatch, ComparesFolderByFolderWithTheNamesOfTheAdministratorsPathOnly)
 {
+    FakeDisk disk({{L"Program Files", L"PROGRA~1"},
+                   {L"Contoso Tools", L"CONTOS~1"},
+                   {L"Sales Add-in.xlam", L"SALESA~1.XLA"}});
+    const std::wstring addIn = L"C:\\Program Files\\Contoso Tools\\Sales Add-in.xlam";
+    const std::vector<std::wstring> onTheWay = {L"C:\\Program Files",
+                                                L"C:\\Program Files\\Contoso Tools", addIn};
+    const AddInMatcher matcher(addIn, kBase, disk.Lookup());
+    EXPECT_EQ(disk.asked, onTheWay);
+
     struct Case {
         std::wstring data;
-        const wchar_t* lookedUp;  // the path the file system is asked about
+        bool names;
     };
     const Case cases[] = {
-        {L"C:\\Add-ins\\SAMPLE~1.XLA", L"C:\\Add-ins\\SAMPLE~1.XLA"},
-        {L"\\\\?\\C:\\Add-ins\\SAMPLE~1.XLA", L"C:\\Add-ins\\SAMPLE~1.XLA"},
-        {L"C:\\Add-ins\\Other.xlam", nullptr},
-        {L"\\\\host\\s\\A~1.xlam", nullptr},
-        {L"\\\\?\\UNC\\host\\s\\A~1.xlam", nullptr},
-        {L"//host/s/A~1.xlam", nullptr},
-        {L"\\\\.\\UNC\\host\\s\\A~1.xlam", nullptr},
-        {L"D:\\A~1.xlam", nullptr},
-        {L"E:\\A~1.xlam", nullptr},
-        {L"Q:\\A~1.xlam", nullptr},  // no such drive
+        {addIn, true},
+        {L"C:\\PROGRA~1\\CONTOS~1\\SALESA~1.XLA", true},
+        {L"/R C:\\Program Files\\CONTOS~1\\Sales Add-in.xlam", true},
+        {L"\"c:\\progra~1\\Contoso Tools\\salesa~1.xla\"", true},
+        {L"C:\\Program Files\\x\\..\\CONTOS~1\\SALESA~1.XLA", true},
+        // Another folder's or file's short name, or another place.
+        {L"C:\\PROGRA~2\\CONTOS~1\\SALESA~1.XLA", false},
+        {L"C:\\Program Files\\CONTOS~2\\Sales Add-in.xlam", false},
+        {L"C:\\PROGRA~1\\CONTOS~1\\SALESA~2.XLA", false},
+        {L"C:\\PROGRA~1\\CONTOS~1", false},
+        {L"C:\\PROGRA~1\\CONTOS~1\\SALESA~1.XLA\\x", false},
+        {L"D:\\PROGRA~1\\CONTOS~1\\SALESA~1.XLA", false},
+        {L"\\\\host\\s\\PROGRA~1\\CONTOS~1\\SALESA~1.XLA", false},
+        {L"E:\\A~1.xlam", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Shown(c.data));
-        std::vector<std::wstring> asked;
-        const AddInMatcher addIn(L"C:\\Add-ins\\Sample.xlam", kBase, [&](const std::wstring& path) {
-            asked.push_back(path);
-            return std::wstring(L"C:\\Add-ins\\Sample.xlam");
-        });
-        EXPECT_EQ(addIn.NamedBy(StringValue(L"OPEN", c.data)), c.lookedUp != nullptr);
-        EXPECT_EQ(asked,
-                  c.lookedUp ? std::vector<std::wstring>{c.lookedUp} : std::vector<std::wstring>{});
+        EXPECT_EQ(matcher.NamedBy(StringValue(L"OPEN", c.data)), c.names);
+        EXPECT_EQ(matcher.IsPath(ParseOpenValue(c.data).file), c.names);
     }
-    // Nor is the add-in's own path looked up on a share.
-    std::vector<std::wstring> asked;
-    const AddInMatcher onShare(L"\\\\host\\s\\A~1.xlam", kBase, [&](const std::wstring& path) {
-        asked.push_back(path);
-        return path;
-    });
-    EXPECT_TRUE(onShare.IsPath(L"\\\\HOST\\s\\a~1.xlam"));
-    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(disk.asked, onTheWay);
+
+    // Given by its short name, the add-in is named by its long one.
+    disk.asked.clear();
+    const AddInMatcher typedShort(L"C:\\PROGRA~1\\CONTOS~1\\SALESA~1.XLA", kBase, disk.Lookup());
+    EXPECT_EQ(typedShort.FullPath(), addIn);
+    EXPECT_TRUE(typedShort.NamedBy(StringValue(L"OPEN", L"\"" + addIn + L"\"")));
+    EXPECT_EQ(disk.asked.size(), 3u);
+
+    // Nor is the administrator's path looked up on a share, or on any drive
+    // but a local fixed disk: compared as given.
+    for (const wchar_t* path : {L"\\\\host\\s\\A~1.xlam", L"\\\\?\\UNC\\host\\s\\A~1.xlam",
+                                L"D:\\A~1.xlam", L"E:\\A~1.xlam", L"Q:\\A~1.xlam"}) {
+        SCOPED_TRACE(Shown(path));
+        disk.asked.clear();
+        const AddInMatcher elsewhere(path, kBase, disk.Lookup());
+        EXPECT_TRUE(disk.asked.empty());
+        EXPECT_TRUE(elsewhere.IsPath(path));
+        EXPECT_FALSE(elsewhere.IsPath(L"C:\\A~1.xlam"));
+    }
 }
 
 }  // namespace

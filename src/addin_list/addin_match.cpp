@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <utility>
-
 namespace {
 
 std::wstring EnvironmentVariable(const wchar_t* name)
@@ -22,13 +20,27 @@ std::wstring CurrentFolder()
         [](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
 }
 
+bool GoesBy(const std::wstring& name, const NameForms& forms)
+{
+    return SameText(name, forms.longName) ||
+           (!forms.shortName.empty() && SameText(name, forms.shortName));
+}
+
 }  // namespace
 
-std::wstring LookUpLongName(const std::wstring& fullPath)
+std::optional<NameForms> LookUpNames(const std::wstring& fullPath)
 {
-    return TextFilledBy([&](wchar_t* buffer, DWORD size) {
-        return GetLongPathNameW(fullPath.c_str(), buffer, size);
-    });
+    // A wildcard would find some other file.
+    if (fullPath.find_first_of(L"*?") != std::wstring::npos) {
+        return std::nullopt;
+    }
+    WIN32_FIND_DATAW found = {};
+    const HANDLE search = FindFirstFileW(fullPath.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    FindClose(search);
+    return NameForms{found.cFileName, found.cAlternateFileName};
 }
 
 bool SameText(const std::wstring& a, const std::wstring& b)
@@ -49,9 +61,28 @@ PathBase CurrentUserPaths()
 }
 
 AddInMatcher::AddInMatcher(const std::wstring& addInPath, const PathBase& base,
-                           LongNameLookup lookUp)
-    : m_base(base), m_lookUp(std::move(lookUp)), m_full(LongForm(::FullPath(addInPath, base)))
-{}
+                           const NameLookup& lookUp)
+    : m_base(base)
+{
+    const std::wstring full = ::FullPath(addInPath, base);
+    const PathParts parts = PartsOf(full);
+    m_root = parts.root;
+    m_full = parts.names.empty() ? full : m_root;
+    bool lookingUp = !full.empty() && DriveTypeOf(full) == DRIVE_FIXED;
+    std::wstring onTheWay = m_root;
+    for (const std::wstring& name : parts.names) {
+        onTheWay += L"\\" + name;
+        std::optional<NameForms> forms = lookingUp ? lookUp(onTheWay) : std::nullopt;
+        // Below a name that can't be found, nothing can be.
+        lookingUp = forms.has_value();
+        if (!forms) {
+            forms = NameForms{name, L""};
+        }
+        // As given, unless given by its short name.
+        m_full += L"\\" + (SameText(name, forms->longName) ? name : forms->longName);
+        m_names.push_back(std::move(*forms));
+    }
+}
 
 bool AddInMatcher::NamedBy(const StoredValue& openValue) const
 {
@@ -66,25 +97,25 @@ bool AddInMatcher::IsPath(const std::wstring& path) const
 
 bool AddInMatcher::InAddInsFolder() const
 {
-    return !m_base.addInsFolder.empty() &&
-           SameText(ParentFolder(m_full), ::FullPath(m_base.addInsFolder, m_base));
+    return !m_base.addInsFolder.empty() && !m_names.empty() &&
+           SamePlace(::FullPath(m_base.addInsFolder, m_base), m_names.size() - 1);
+}
+
+bool AddInMatcher::SamePlace(const std::wstring& fullPath, size_t count) const
+{
+    const PathParts parts = PartsOf(fullPath);
+    if (parts.names.size() != count || !SameText(parts.root, m_root)) {
+        return false;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        if (!GoesBy(parts.names[i], m_names[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool AddInMatcher::SameFile(const std::wstring& fullPath) const
 {
-    return !m_full.empty() && SameText(LongForm(fullPath), m_full);
-}
-
-// Installers and Excel itself may have stored the 8.3 form of a path. The
-// paths come from the user's own values: looking one up on a share, or on a
-// drive mapped to one, would make this process connect to a server of the
-// user's choosing, with its own credentials (the machine's, as SYSTEM), and
-// wait out that server's time-outs. Such a path is compared as written.
-std::wstring AddInMatcher::LongForm(const std::wstring& fullPath) const
-{
-    if (fullPath.find(L'~') == std::wstring::npos || DriveTypeOf(fullPath) != DRIVE_FIXED) {
-        return fullPath;
-    }
-    const std::wstring longPath = m_lookUp(fullPath);
-    return longPath.empty() ? fullPath : longPath;
+    return !m_names.empty() && SamePlace(fullPath, m_names.size());
 }

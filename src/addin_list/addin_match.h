@@ -1,46 +1,66 @@
 // Whether a value of Excel's list names the add-in being uninstalled, with
 // paths compared as Windows compares them: whole, resolved, without regard
-// to case, short (8.3) names of existing files on a local fixed disk made
-// long.
+// to case, each folder on the way and the file by its long name or by its
+// short (8.3) one.
+//
+// A user's values are never looked up. As SYSTEM, asking the file system
+// about a path of a user's choosing can make the machine connect to a
+// server of that user's choosing: a symbolic link in any folder on the way
+// (any user may make one in Developer Mode) may lead from a local disk to a
+// share. Only the administrator's own add-in path is looked up, once, for
+// the names each part of it goes by, and a user's value is compared with
+// those, folder by folder.
 #pragma once
 
 #include "addin_list/open_list.h"
 #include "addin_list/path_rules.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
-// The long form of an existing file's full path, or empty when it can't be
-// told. It asks the file system.
-using LongNameLookup = std::function<std::wstring(const std::wstring& fullPath)>;
+// The names a file or folder goes by.
+struct NameForms {
+    std::wstring longName;
+    std::wstring shortName;  // empty where the file system made none
+};
 
-// GetLongPathNameW.
-std::wstring LookUpLongName(const std::wstring& fullPath);
+// The names of the existing file or folder a full path ends in; nothing
+// when it can't be told. It asks the file system.
+using NameLookup = std::function<std::optional<NameForms>(const std::wstring& fullPath)>;
+
+// FindFirstFileW.
+std::optional<NameForms> LookUpNames(const std::wstring& fullPath);
 
 class AddInMatcher {
 public:
-    // addInPath as the user gave it; base says where the user's add-ins
-    // folder and the current folder are. lookUp makes short names long, and
-    // is only ever asked about a path on a local fixed disk.
+    // addInPath as the administrator gave it; base says where the user's
+    // add-ins folder and the current folder are. lookUp is asked about
+    // addInPath and the folders on its way only, and only on a local fixed
+    // disk: a share that doesn't answer would hold the run up.
     AddInMatcher(const std::wstring& addInPath, const PathBase& base,
-                 LongNameLookup lookUp = LookUpLongName);
+                 const NameLookup& lookUp = LookUpNames);
 
     // An OPEN value's data names the add-in. Automation add-ins never do.
     bool NamedBy(const StoredValue& openValue) const;
     // An Add-in Manager value's name (a full path) is the add-in.
     bool IsPath(const std::wstring& path) const;
-    // The add-in's full path, as an Add-in Manager value names it.
+    // The add-in's full path, as an Add-in Manager value names it: as given,
+    // with any short name on the way made long.
     const std::wstring& FullPath() const { return m_full; }
     // Excel lists the add-ins of the user's add-ins folder by themselves,
     // without an Add-in Manager value.
     bool InAddInsFolder() const;
 
 private:
+    // The first count names of the add-in's path, under the same root.
+    bool SamePlace(const std::wstring& fullPath, size_t count) const;
     bool SameFile(const std::wstring& fullPath) const;
-    std::wstring LongForm(const std::wstring& fullPath) const;
 
     PathBase m_base;
-    LongNameLookup m_lookUp;
+    std::wstring m_root;             // "C:", "\\server\share"
+    std::vector<NameForms> m_names;  // each folder on the way, then the file
     std::wstring m_full;
 };
 

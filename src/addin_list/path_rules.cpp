@@ -1,7 +1,5 @@
 #include "addin_list/path_rules.h"
 
-#include <vector>
-
 namespace {
 
 bool IsAsciiLetter(wchar_t c)
@@ -145,6 +143,12 @@ std::wstring FullPath(const std::wstring& path, const PathBase& base)
     }
     // A drive's root keeps its backslash: "C:\".
     return segments.empty() && split.root.size() == 2 ? result + L"\\" : result;
+}
+
+PathParts PartsOf(const std::wstring& fullPath)
+{
+    const SplitPath split = Split(fullPath);
+    return {split.root, Segments(split.rest)};
 }
 
 std::wstring ParentFolder(const std::wstring& fullPath)

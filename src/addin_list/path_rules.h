@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The folders a relative path is read against.
 struct PathBase {
@@ -16,6 +17,14 @@ struct PathBase {
 // bare file name is taken to be in base.addInsFolder. Empty for an empty
 // path. Case is kept: compare the results without regard to case.
 std::wstring FullPath(const std::wstring& path, const PathBase& base);
+
+// A full path (as FullPath makes it) taken apart: its root, "C:" or
+// "\\server\share", and the name of each folder on the way, then the file's.
+struct PathParts {
+    std::wstring root;
+    std::vector<std::wstring> names;
+};
+PathParts PartsOf(const std::wstring& fullPath);
 
 // A file name with no folder and no drive, such as "calc.xll".
 bool IsBareFileName(const std::wstring& path);
