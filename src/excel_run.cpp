@@ -84,7 +84,7 @@ int ProveUninstalled(const AddInMatcher& addIn)
 // OPEN value that another version still has.
 int TakeOffAddInsDialog(const AddInMatcher& addIn, unsigned timeoutSeconds)
 {
-    ListsTurn turn;
+    OwnListsTurn turn;
     int refused = kExitUninstalled;
     if (!turn.Take(timeoutSeconds, refused)) {
         return refused;

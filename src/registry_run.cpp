@@ -4,13 +4,13 @@
 #include "addin_list/excel_lists.h"
 #include "addin_list/list_change.h"
 #include "addin_list/lists_turn.h"
+#include "excel/excel_processes.h"
 #include "excel/excel_running.h"
 #include "report/console.h"
 #include "report/exit_status.h"
 #include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
-#include "users/excel_users.h"
 #include "users/machine_users.h"
 #include "users/user_hive.h"
 
@@ -68,17 +68,19 @@ int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool r
     return kExitUninstalled;
 }
 
-// This user's part of a run, under the lists' turn.
+// This user's part of a run, under its turn.
 int UninstallForThisUser(const Options& options, const std::wstring& addInPath, bool remove,
                          const std::string& note)
 {
-    ListsTurn turn;
+    OwnListsTurn turn;
     int refused = kExitUninstalled;
     if (!turn.Take(options.timeoutSeconds, refused)) {
         return refused;
     }
     bool changed = false;
     const int status = UninstallForUser(CurrentUserHive(), addInPath, remove, note, &changed);
+    // Before any box: one that nobody answers must hold no other run back.
+    turn.Release();
     // An Excel the user opened meanwhile read the old list and would put it
     // back when it closes.
     return status == kExitUninstalled && changed && ReportExcelOpenedDuringRun()
@@ -86,24 +88,49 @@ int UninstallForThisUser(const Options& options, const std::wstring& addInPath, 
                : status;
 }
 
-bool RunsExcel(const RunningExcels& running, const Profile& profile)
+// Whether a logged-on user's Excel may be running, looked at right before
+// the run changes that user; the user's line when it is, or can't be told.
+bool ExcelKeepsUserWaiting(const Profile& profile)
 {
-    // Only a logged-on user runs anything; when an Excel's user can't be
-    // told, any of them might.
-    if (profile.sid.empty() || !IsProfileLoaded(profile)) {
-        return false;
+    std::vector<SeenExcel> running;
+    DWORD error = ERROR_SUCCESS;
+    if (!ExcelProcesses(running, error)) {
+        Tell(profile.label,
+             "skipped: whether Excel is running could not be told (" + SystemMessage(error) + ")");
+        return true;
     }
-    return running.ownerUnknown ||
-           std::find(running.sids.begin(), running.sids.end(), profile.sid) != running.sids.end();
+    if (MayRunExcel(running, profile.sid)) {
+        Tell(profile.label, "skipped: Excel is running");
+        return true;
+    }
+    return false;
 }
 
-// One profile's part of an /allusers run.
-int UninstallForProfile(const Profile& profile, const RunningExcels& running,
-                        const std::wstring& addInPath, bool remove)
+// One profile's part of an /allusers run, which holds the administrators'
+// turn. A logged-on user may be changing their own lists, or running Excel:
+// their lock first, then a look at their Excel. changed, when the user's
+// lists were changed, tells whether they are logged on.
+int UninstallForProfile(const Profile& profile, const Options& options,
+                        const std::wstring& addInPath, bool& changed, bool& loggedOn)
 {
-    if (RunsExcel(running, profile)) {
-        Tell(profile.label, "skipped: Excel is running");
-        return kExitExcelWasRunning;
+    changed = false;
+    loggedOn = !profile.sid.empty() && IsProfileLoaded(profile);
+    HeldLock usersLock;
+    if (loggedOn) {
+        std::string why;
+        switch (
+            usersLock.Take(UsersLockFor(profile.sid, options.timeoutSeconds), profile.sid, why)) {
+        case HeldLock::Outcome::Taken: break;
+        case HeldLock::Outcome::Busy:
+            Tell(profile.label, "skipped: another run is changing this user's Excel lists");
+            return kExitExcelWasRunning;
+        case HeldLock::Outcome::Failed:
+            Tell(profile.label, "failed: this user's Excel lists could not be reserved: " + why);
+            return kExitListFailed;
+        }
+        if (!options.force && ExcelKeepsUserWaiting(profile)) {
+            return kExitExcelWasRunning;
+        }
     }
     ProfileHive hive;
     std::string why;
@@ -114,12 +141,38 @@ int UninstallForProfile(const Profile& profile, const RunningExcels& running,
     case HiveOpening::Missing: Tell(profile.label, why); return kExitUninstalled;
     case HiveOpening::Failed: Tell(profile.label, "failed: " + why); return kExitListFailed;
     }
-    int status = UninstallForUser(hive.User(), addInPath, remove);
+    int status = UninstallForUser(hive.User(), addInPath, options.remove, "", &changed);
     if (!hive.Close(&why)) {
         ReportError(profile.label + ": " + why, "Error");
         status = kExitListFailed;
     }
     return status;
+}
+
+// After every change: a logged-on user whose Excel started meanwhile read
+// the old list and would put it back when it closes.
+bool ExcelOpenedMeanwhile(const std::vector<const Profile*>& changed)
+{
+    if (changed.empty()) {
+        return false;
+    }
+    std::vector<SeenExcel> running;
+    DWORD error = ERROR_SUCCESS;
+    const bool listed = ExcelProcesses(running, error);
+    bool opened = false;
+    for (const Profile* profile : changed) {
+        if (!listed) {
+            Tell(profile->label, "whether Excel was opened during the run could not be told (" +
+                                     SystemMessage(error) + "); run this again");
+        } else if (MayRunExcel(running, profile->sid)) {
+            Tell(profile->label, "Excel was opened during the run and may put the add-in back "
+                                 "when it closes; run this again once it is closed");
+        } else {
+            continue;
+        }
+        opened = true;
+    }
+    return opened;
 }
 
 int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
@@ -132,19 +185,26 @@ int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
     // bounds the run's wait once, and a run that can't have it changes
     // nobody, rather than some users and not others. A run over every
     // profile takes milliseconds per user, so a parallel run waits little.
-    ListsTurn turn;
+    AdministratorsTurn turn;
     int refused = kExitUninstalled;
     if (!turn.Take(options.timeoutSeconds, refused)) {
         return refused;
     }
-    const RunningExcels running = options.force ? RunningExcels{} : UsersRunningExcel();
     bool skipped = false;
     bool failed = false;
+    std::vector<const Profile*> changedLoggedOn;
     for (const Profile& profile : profiles) {
-        const int status = UninstallForProfile(profile, running, addInPath, options.remove);
+        bool changed = false;
+        bool loggedOn = false;
+        const int status = UninstallForProfile(profile, options, addInPath, changed, loggedOn);
         skipped = skipped || status == kExitExcelWasRunning;
         failed = failed || status == kExitListFailed;
+        if (changed && loggedOn) {
+            changedLoggedOn.push_back(&profile);
+        }
     }
+    skipped = (!options.force && ExcelOpenedMeanwhile(changedLoggedOn)) || skipped;
+    turn.Release();
     // A failure outranks a skip: trying again later would not mend it.
     return failed ? kExitListFailed : skipped ? kExitExcelWasRunning : kExitUninstalled;
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <regex>
 #include <string>
@@ -212,16 +214,31 @@ TEST_F(RegistryRun, WaitsForAnOpenExcelUnlessForced)
     EXPECT_TRUE(usersExcel.Running());
 }
 
-// Another run holding the turn at changing Excel's lists: the named mutex,
-// held on a thread of its own until released, for a second, or until the
-// thread ends without releasing it (abandoned).
+// Another run holding the turn at changing Excel's lists, as a run under
+// Wine takes it (the administrators' mutex: Wine makes no private
+// namespaces): held on a thread of its own until released, for a second, or
+// until the thread ends without releasing it (abandoned). Or the name taken
+// by another account, or by an object of another kind.
 class OtherRun {
 public:
-    enum class Ends { WhenReleased, AfterASecond, WithoutReleasing };
+    enum class Ends { WhenReleased, AfterASecond, WithoutReleasing, NotARun, AnEvent };
 
     explicit OtherRun(Ends ends)
     {
-        m_mutex = CreateMutexW(nullptr, FALSE, L"Global\\uninstall-addin-lists");
+        constexpr wchar_t kName[] = L"Global\\uninstall-addin-lists";
+        if (ends == Ends::AnEvent) {
+            m_mutex = CreateEventW(nullptr, TRUE, FALSE, kName);
+            return;
+        }
+        // As a run makes it, or as another account would, owning it itself.
+        const wchar_t* security = ends == Ends::NotARun
+                                      ? L"O:S-1-5-21-0-0-0-1000D:(A;;GA;;;WD)"
+                                      : L"O:BAD:(A;;0x00120001;;;SY)(A;;0x00120001;;;BA)";
+        SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            security, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr);
+        m_mutex = CreateMutexW(&attributes, FALSE, kName);
+        LocalFree(attributes.lpSecurityDescriptor);
         m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         m_thread = std::thread([this, ends, held] {
@@ -257,7 +274,9 @@ private:
 
 // Runs on one machine change Excel's lists one at a time: a run waits for
 // the other to finish, within its time limit, or changes nothing and asks
-// to be tried again (5); a turn left by a run that died is taken over.
+// to be tried again (5); a turn left by a run that died is taken over. A
+// name that another account, or another kind of object, took is never taken
+// for the turn: the run changes nothing and says why (6).
 TEST_F(RegistryRun, TakesTurnsWithAnotherRunChangingTheLists)
 {
     struct Case {
@@ -266,6 +285,7 @@ TEST_F(RegistryRun, TakesTurnsWithAnotherRunChangingTheLists)
         DWORD exitCode;
         std::string logged;  // the run's log line about the turn
     };
+    const std::string reserved = "Excel's add-in lists could not be reserved for this run: ";
     const Case cases[] = {
         {OtherRun::Ends::WhenReleased, L"/registry /quiet /timeout:2", 5,
          "waiting: another run is changing Excel's add-in lists (Global\\uninstall-addin-lists)"},
@@ -274,6 +294,12 @@ TEST_F(RegistryRun, TakesTurnsWithAnotherRunChangingTheLists)
         {OtherRun::Ends::WithoutReleasing, L"/registry /quiet", 0,
          "taken over: Global\\uninstall-addin-lists, left held by a run that ended while "
          "changing Excel's add-in lists"},
+        {OtherRun::Ends::NotARun, L"/registry /quiet /timeout:0", 6,
+         reserved + "the mutex Global\\uninstall-addin-lists was made by another account "
+                    "(S-1-5-21-0-0-0-1000), so it is no lock of this program's runs"},
+        {OtherRun::Ends::AnEvent, L"/allusers /quiet", 6,
+         reserved + "the name Global\\uninstall-addin-lists is taken by an object of another "
+                    "kind"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.switches) + " -> " + std::to_string(c.exitCode));
@@ -294,15 +320,21 @@ TEST_F(RegistryRun, TakesTurnsWithAnotherRunChangingTheLists)
                                 }),
                   1)
             << c.logged;
-        if (c.exitCode == 5) {
-            EXPECT_GE(run.elapsedMs, 1900u);
-            EXPECT_EQ(run.output, "");
-            EXPECT_EQ(run.errors, "uninstall-addin: Another run is changing Excel's add-in lists; "
-                                  "nothing was changed, try again later\r\n");
-            EXPECT_EQ(ValuesOf(standin::kOptionsKey), options);
-        } else {
+        if (c.exitCode == 0) {
             EXPECT_EQ(run.output, ThisUser() + ": removed \"OPEN1\" under Excel 16.0\r\n");
             EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam"}));
+        } else {
+            EXPECT_EQ(run.output, "");
+            EXPECT_EQ(run.errors,
+                      "uninstall-addin: " +
+                          (c.exitCode == 5 ? "Another run is changing Excel's add-in lists; "
+                                             "nothing was changed, try again later"
+                                           : c.logged) +
+                          "\r\n");
+            EXPECT_EQ(ValuesOf(standin::kOptionsKey), options);
+        }
+        if (c.exitCode == 5) {
+            EXPECT_GE(run.elapsedMs, 1900u);
         }
         TearDown();
     }

@@ -2,6 +2,8 @@
 // account needs /allusers, boxes nobody can see turn into lines, and an
 // /allusers run covers each profile of the machine once.
 
+#include "addin_list/turn_rules.h"
+#include "excel/seen_excel.h"
 #include "report/unseen_boxes.h"
 #include "system/path_state.h"
 #include "users/profile_entries.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -120,6 +123,124 @@ TEST(UnattendedRules, OnlyNotFoundWhereTheFolderOrDriveIsThereIsGone)
                      (c.look.parentIsFolder ? " in a folder" : ""));
         EXPECT_EQ(StateAfterFailedLook(c.look), c.state);
     }
+}
+
+// A lock no other account can make or hold: a user's only delays that
+// user's own lists.
+TEST(UnattendedRules, TakesLocksThatNoOtherAccountCanHold)
+{
+    const std::wstring ann = L"S-1-5-21-1-2-3-1001";
+    const std::wstring annsLock = L"Global\\uninstall-addin-lists-" + ann;
+    const std::wstring annOwns =
+        L"O:" + ann + L"D:(A;;0x00120001;;;" + ann + L")(A;;0x00120001;;;SY)(A;;0x00120001;;;BA)";
+    const std::wstring administratorsOwn =
+        L"O:BAD:(A;;0x00120001;;;" + ann + L")(A;;0x00120001;;;SY)(A;;0x00120001;;;BA)";
+    struct Case {
+        const char* what;
+        std::vector<ListsLock> taken;
+        std::vector<ListsLock> wanted;
+    };
+    const Case cases[] = {
+        {"a user's own run",
+         LocksForOwnLists(ann, false, true, 120),
+         {{LockKind::UsersMutex, annsLock, annOwns, 120}}},
+        {"an administrator's run",
+         LocksForOwnLists(ann, true, true, 0),
+         {{LockKind::AdministratorsNamespace, L"uninstall-addin-lists",
+           L"O:BAD:(A;;GA;;;SY)(A;;GA;;;BA)", 0},
+          {LockKind::UsersMutex, annsLock, administratorsOwn, 0}}},
+        {"an administrator's run without private namespaces",
+         LocksForOwnLists(ann, true, false, 30),
+         {{LockKind::AdministratorsMutex, L"Global\\uninstall-addin-lists",
+           L"O:BAD:(A;;0x00120001;;;SY)(A;;0x00120001;;;BA)", 30},
+          {LockKind::UsersMutex, annsLock, administratorsOwn, 30}}},
+        // Another user's lock, for an administrator's run: a short wait.
+        {"another user's, no time limit",
+         {UsersLock(ann, true, false, 0)},
+         {{LockKind::UsersMutex, annsLock, administratorsOwn, kUsersLockWaitSeconds}}},
+        {"another user's, a long limit",
+         {UsersLock(ann, true, false, 120)},
+         {{LockKind::UsersMutex, annsLock, administratorsOwn, kUsersLockWaitSeconds}}},
+        {"another user's, a short limit",
+         {UsersLock(ann, true, false, 2)},
+         {{LockKind::UsersMutex, annsLock, administratorsOwn, 2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(c.taken.size(), c.wanted.size());
+        for (size_t i = 0; i < c.taken.size(); ++i) {
+            EXPECT_EQ(c.taken[i].kind, c.wanted[i].kind) << i;
+            EXPECT_EQ(c.taken[i].name, c.wanted[i].name) << i;
+            EXPECT_EQ(c.taken[i].security, c.wanted[i].security) << i;
+            EXPECT_EQ(c.taken[i].waitSeconds, c.wanted[i].waitSeconds) << i;
+        }
+    }
+
+    const ListsLock administrators = AdministratorsLock(false, 0);
+    const ListsLock anns = UsersLock(ann, false, true, 0);
+    struct Owner {
+        const ListsLock* lock;
+        std::wstring owner;
+        bool rightful;
+    };
+    const Owner owners[] = {
+        {&administrators, L"S-1-5-18", true},
+        {&administrators, L"S-1-5-32-544", true},
+        {&administrators, ann, false},
+        {&administrators, L"", false},
+        {&anns, ann, true},
+        {&anns, L"S-1-5-18", true},
+        {&anns, L"S-1-5-32-544", true},
+        {&anns, L"S-1-5-21-1-2-3-1002", false},
+        {&anns, L"S-1-5-32-545", false},
+        {&anns, L"", false},
+    };
+    for (const Owner& o : owners) {
+        SCOPED_TRACE(std::string(o.owner.begin(), o.owner.end()));
+        EXPECT_EQ(IsRightfulOwner(*o.lock, o.owner, ann), o.rightful);
+    }
+}
+
+// Whose an Excel is, in any session, and since when: told by its user and
+// its creation time, as ids are reused.
+TEST(UnattendedRules, TellsWhoseExcelAndSinceWhen)
+{
+    const std::wstring ann = L"S-1-5-21-1-2-3-1001";
+    const std::wstring bob = L"S-1-5-21-1-2-3-1002";
+    const SeenExcel thisRun = {7, 1000, ann, true, 2};
+    const std::vector<SeenExcel> running = {
+        {10, 500, ann, true, 2},   // open before the run
+        {11, 1500, ann, true, 2},  // started by the run
+        {12, 1600, ann, true, 0},  // a scheduled task's, in session 0
+        {13, 1700, bob, true, 3},  // another user's
+        {14, 0, L"", false, 0},    // one whose user can't be told
+        {11, 1800, ann, true, 2},  // the run's id, reused by a new Excel
+    };
+    const auto ids = [](const std::vector<SeenExcel>& excels) {
+        std::vector<std::pair<unsigned long, unsigned long long>> found;
+        for (const SeenExcel& excel : excels) {
+            found.emplace_back(excel.id, excel.created);
+        }
+        return found;
+    };
+    using Found = std::vector<std::pair<unsigned long, unsigned long long>>;
+    EXPECT_EQ(ids(ExcelsOf(running, ann)), (Found{{10, 500}, {11, 1500}, {12, 1600}, {11, 1800}}));
+    EXPECT_EQ(ids(ExcelsOf(running, L"")), Found{});
+    EXPECT_TRUE(MayRunExcel(running, bob));
+    EXPECT_TRUE(MayRunExcel({running[3]}, bob));
+    EXPECT_TRUE(MayRunExcel({running[4]}, bob));
+    EXPECT_FALSE(MayRunExcel({running[0], running[1]}, bob));
+    EXPECT_FALSE(MayRunExcel({}, bob));
+
+    // This run's own Excel: this user's, this session's, since its start.
+    EXPECT_EQ(ids(StartedSince(running, ann, thisRun, 1500)), (Found{{11, 1500}, {11, 1800}}));
+    EXPECT_EQ(ids(StartedSince(running, ann, {7, 1000, ann, false, 0}, 1500)),
+              (Found{{11, 1500}, {12, 1600}, {11, 1800}}));
+    // Opened during the run: since the program started, in any session,
+    // none of the run's own, a reused id included.
+    EXPECT_EQ(ids(OpenedSince(running, ann, thisRun.created, {running[1]})),
+              (Found{{12, 1600}, {11, 1800}}));
+    EXPECT_EQ(ids(OpenedSince(running, bob, thisRun.created, {})), (Found{{13, 1700}}));
 }
 
 TEST(UnattendedRules, CoversEachProfileFolderOnce)

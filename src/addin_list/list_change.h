@@ -57,6 +57,6 @@ bool ChangingAList();
 // as links says), and through those same keys takes every OPEN value that
 // names the add-in out of them, renumbering the rest, and keeps or takes
 // off its Add-in Manager entries. who prefixes the log lines ("" or a
-// user). The caller holds the turn at changing the lists (ListsTurn).
+// user). The caller holds the turn at changing the lists (lists_turn.h).
 ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links, const AddInMatcher& addIn,
                                  DialogEntry entry, const std::string& who);

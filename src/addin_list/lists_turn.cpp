@@ -2,101 +2,234 @@
 
 #include "report/exit_status.h"
 #include "report/log_file.h"
-#include "report/report.h"
 #include "report/text.h"
+#include "system/process_token.h"
 
+#include <aclapi.h>
 #include <sddl.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-// The name tried first, machine-wide, and the one of its fallback, which
-// keeps out only runs in this session.
-constexpr wchar_t kListsMutexName[] = L"Global\\uninstall-addin-lists";
-constexpr wchar_t kListsMutexFallbackName[] = L"Local\\uninstall-addin-lists";
+constexpr DWORD kMutexAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE | READ_CONTROL;
+// How often a run looks whether the namespace that is the administrators'
+// turn is free again.
+constexpr DWORD kNamespacePollMs = 100;
 
-// Waiting on the mutex and releasing it: all a run needs, and all that the
-// mutex grants anyone, so that a user's run and SYSTEM's share it whichever
-// made it (without this, a mutex SYSTEM made would refuse the user's run).
-constexpr DWORD kTurnAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
-constexpr wchar_t kTurnSecurity[] =
-    L"D:(A;;0x00100001;;;SY)(A;;0x00100001;;;BA)(A;;0x00100001;;;AU)";
-
-OwnedHandle MakeMutex(const wchar_t* name, DWORD& error)
-{
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            kTurnSecurity, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr)) {
-        error = GetLastError();
-        return OwnedHandle();
-    }
-    OwnedHandle mutex(CreateMutexExW(&attributes, name, 0, kTurnAccess));
-    error = !mutex ? GetLastError() : ERROR_SUCCESS;
-    LocalFree(attributes.lpSecurityDescriptor);
-    return mutex;
-}
-
-std::string Named(const wchar_t* name)
+std::string Named(const std::wstring& name)
 {
     return AnsiFromWide(name);
 }
 
-}  // namespace
-
-bool ListsTurn::Take(unsigned seconds, int& status)
+// The SID that owns a kernel object; empty when it can't be told.
+std::wstring OwnerOf(HANDLE object)
 {
-    Release();
-    const wchar_t* name = kListsMutexName;
-    DWORD error = ERROR_SUCCESS;
-    m_mutex = MakeMutex(name, error);
-    if (!m_mutex && error == ERROR_ACCESS_DENIED) {
-        LogEvent("mutex: " + Named(name) + " was refused (" + SystemMessage(error) +
-                 "); runs in other sessions are not kept out");
-        name = kListsMutexFallbackName;
-        m_mutex = MakeMutex(name, error);
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return {};
     }
-    if (!m_mutex) {
-        ReportError("Excel's add-in lists could not be reserved for this run: the mutex " +
-                        Named(name) + " could not be made: " + SystemMessage(error),
-                    "Error");
-        status = kExitListFailed;
-        return false;
-    }
-    DWORD wait = WaitForSingleObject(m_mutex.Get(), 0);
-    if (wait == WAIT_TIMEOUT) {
-        LogEvent("waiting: another run is changing Excel's add-in lists (" + Named(name) + ")");
-        wait = WaitForSingleObject(m_mutex.Get(), seconds == 0 ? INFINITE : seconds * 1000);
-    }
-    switch (wait) {
-    case WAIT_OBJECT_0: m_held = true; return true;
-    case WAIT_ABANDONED:
-        // Its owner ended in the middle of a change, which leaves at worst
-        // one value twice (see PlanRemoval); the lists are usable as they are.
-        LogEvent("taken over: " + Named(name) +
-                 ", left held by a run that ended while changing Excel's add-in lists");
-        m_held = true;
-        return true;
-    case WAIT_TIMEOUT:
+    const std::wstring sid = owner != nullptr ? SidText(owner) : std::wstring();
+    LocalFree(descriptor);
+    return sid;
+}
+
+void LogWaiting(const ListsLock& lock)
+{
+    LogEvent("waiting: another run is changing Excel's add-in lists (" + Named(lock.name) + ")");
+}
+
+bool TakeReporting(HeldLock& held, const ListsLock& lock, const std::wstring& usersSid, int& status)
+{
+    std::string why;
+    switch (held.Take(lock, usersSid, why)) {
+    case HeldLock::Outcome::Taken: return true;
+    case HeldLock::Outcome::Busy:
         ReportError("Another run is changing Excel's add-in lists; nothing was changed, try "
                     "again later",
                     "uninstall-addin");
         status = kExitExcelWasRunning;
         return false;
+    case HeldLock::Outcome::Failed: break;
+    }
+    ReportError("Excel's add-in lists could not be reserved for this run: " + why, "Error");
+    status = kExitListFailed;
+    return false;
+}
+
+// Whether the administrators' lock can be the private namespace; the log
+// says so the first time it can't.
+bool NamespacesHere()
+{
+    const bool available = PrivateNamespace::Available();
+    static bool told = false;
+    if (!available && !told) {
+        told = true;
+        LogEvent("turn: private namespaces can't be made here; the administrators' lock is the "
+                 "mutex " +
+                 Named(AdministratorsLock(false, 0).name));
+    }
+    return available;
+}
+
+}  // namespace
+
+HeldLock::Outcome HeldLock::Take(const ListsLock& lock, const std::wstring& usersSid,
+                                 std::string& why)
+{
+    Release();
+    const Outcome outcome = lock.kind == LockKind::AdministratorsNamespace
+                                ? TakeNamespace(lock, why)
+                                : TakeMutex(lock, usersSid, why);
+    if (outcome == Outcome::Taken) {
+        m_boxes.emplace();
+    }
+    return outcome;
+}
+
+HeldLock::Outcome HeldLock::TakeNamespace(const ListsLock& lock, std::string& why)
+{
+    // The namespace is the turn itself: it exists while its maker has the
+    // turn, and whoever makes it next has it next. No run ever opens it or
+    // keeps anything in it, so nothing can outlive it and let two runs in.
+    const ULONGLONG deadline = GetTickCount64() + lock.waitSeconds * 1000ULL;
+    for (bool waiting = false;; waiting = true) {
+        DWORD error = ERROR_SUCCESS;
+        switch (m_namespace.Make(lock.name, lock.security, error)) {
+        case PrivateNamespace::Made::Yes: return Outcome::Taken;
+        case PrivateNamespace::Made::Failed:
+            why = "the private namespace " + Named(lock.name) +
+                  " could not be made: " + SystemMessage(error);
+            return Outcome::Failed;
+        case PrivateNamespace::Made::Exists: break;
+        }
+        if (!waiting) {
+            LogWaiting(lock);
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (lock.waitSeconds != 0 && now >= deadline) {
+            return Outcome::Busy;
+        }
+        Sleep(lock.waitSeconds == 0
+                  ? kNamespacePollMs
+                  : static_cast<DWORD>(std::min<ULONGLONG>(kNamespacePollMs, deadline - now)));
+    }
+}
+
+HeldLock::Outcome HeldLock::TakeMutex(const ListsLock& lock, const std::wstring& usersSid,
+                                      std::string& why)
+{
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            lock.security.c_str(), SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr)) {
+        why = "its security could not be set up: " + SystemMessage(GetLastError());
+        return Outcome::Failed;
+    }
+    m_mutex = OwnedHandle(CreateMutexExW(&attributes, lock.name.c_str(), 0, kMutexAccess));
+    const DWORD error = GetLastError();
+    LocalFree(attributes.lpSecurityDescriptor);
+    const std::string name = Named(lock.name);
+    if (!m_mutex) {
+        if (error == ERROR_INVALID_HANDLE) {
+            why = "the name " + name + " is taken by an object of another kind";
+        } else if (error == ERROR_ACCESS_DENIED) {
+            why = "the mutex " + name + " can't be opened (" + SystemMessage(error) +
+                  "): another account made it";
+        } else {
+            why = "the mutex " + name + " could not be made: " + SystemMessage(error);
+        }
+        return Outcome::Failed;
+    }
+    if (error == ERROR_ALREADY_EXISTS) {
+        const std::wstring owner = OwnerOf(m_mutex.Get());
+        if (!IsRightfulOwner(lock, owner, usersSid)) {
+            why = "the mutex " + name + " was made by another account (" +
+                  (owner.empty() ? std::string("its owner can't be told") : Named(owner)) +
+                  "), so it is no lock of this program's runs";
+            m_mutex.Close();
+            return Outcome::Failed;
+        }
+    }
+    DWORD wait = WaitForSingleObject(m_mutex.Get(), 0);
+    if (wait == WAIT_TIMEOUT) {
+        LogWaiting(lock);
+        wait = WaitForSingleObject(m_mutex.Get(),
+                                   lock.waitSeconds == 0 ? INFINITE : lock.waitSeconds * 1000);
+    }
+    switch (wait) {
+    case WAIT_OBJECT_0: m_mutexHeld = true; return Outcome::Taken;
+    case WAIT_ABANDONED:
+        // Its holder ended in the middle of a change, which leaves at worst
+        // one value twice (see PlanRemoval); the lists are usable as they are.
+        LogEvent("taken over: " + name +
+                 ", left held by a run that ended while changing Excel's add-in lists");
+        m_mutexHeld = true;
+        return Outcome::Taken;
+    case WAIT_TIMEOUT: m_mutex.Close(); return Outcome::Busy;
     default:
-        error = GetLastError();
-        ReportError("Excel's add-in lists could not be reserved for this run: waiting for the "
-                    "mutex " +
-                        Named(name) + " failed: " + SystemMessage(error),
+        why = "waiting for the mutex " + name + " failed: " + SystemMessage(GetLastError());
+        m_mutex.Close();
+        return Outcome::Failed;
+    }
+}
+
+void HeldLock::Release()
+{
+    if (m_mutexHeld) {
+        ReleaseMutex(m_mutex.Get());
+        m_mutexHeld = false;
+    }
+    m_mutex.Close();
+    m_namespace.Close();
+    // Last: the boxes that waited are shown once the lock is given up.
+    m_boxes.reset();
+}
+
+bool OwnListsTurn::Take(unsigned seconds, int& status)
+{
+    Release();
+    const std::wstring sid = CurrentUserSid();
+    if (sid.empty()) {
+        ReportError("Excel's add-in lists could not be reserved for this run: the user it runs "
+                    "as can't be told",
                     "Error");
         status = kExitListFailed;
         return false;
     }
+    const std::vector<ListsLock> locks =
+        LocksForOwnLists(sid, IsAdministratorsRun(), NamespacesHere(), seconds);
+    for (size_t i = 0; i < locks.size() && i < kMostLocks; ++i) {
+        if (!TakeReporting(m_locks[i], locks[i], sid, status)) {
+            Release();
+            return false;
+        }
+    }
+    return true;
 }
 
-void ListsTurn::Release()
+void OwnListsTurn::Release()
 {
-    if (m_held) {
-        ReleaseMutex(m_mutex.Get());
-        m_held = false;
+    // The other way round: the first lock's waiting boxes are shown last.
+    for (size_t i = kMostLocks; i > 0; --i) {
+        m_locks[i - 1].Release();
     }
-    m_mutex.Close();
+}
+
+bool AdministratorsTurn::Take(unsigned seconds, int& status)
+{
+    return TakeReporting(m_lock, AdministratorsLock(NamespacesHere(), seconds), L"", status);
+}
+
+bool IsAdministratorsRun()
+{
+    static const bool administrators = RunsAsAdministrator() || CurrentUserSid() == L"S-1-5-18";
+    return administrators;
+}
+
+ListsLock UsersLockFor(const std::wstring& sid, unsigned timeoutSeconds)
+{
+    return UsersLock(sid, true, false, timeoutSeconds);
 }

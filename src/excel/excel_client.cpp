@@ -24,7 +24,7 @@ void ReleaseReference(IDispatch*& reference)
 // around it tell which Excel this run started.
 HRESULT StartExcel(const CLSID& excelClass, IDispatch** application)
 {
-    NoteExcelProcessesBeforeStart(excelClass);
+    NoteExcelStart(excelClass);
     const ExcelStep starting(ExcelStep::Kind::Start);
     const HRESULT hr = CoCreateInstance(excelClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
                                         reinterpret_cast<void**>(application));

@@ -4,7 +4,7 @@
 #include "excel/excel_windows.h"
 #include "excel/own_excel.h"
 #include "report/report.h"
-#include "system/owned_handle.h"
+#include "report/text.h"
 
 #include <windows.h>
 
@@ -13,90 +13,105 @@
 
 namespace {
 
-const ExcelWindow* FirstVisible(const std::vector<ExcelWindow>& windows)
+constexpr char kCaption[] = "uninstall-addin";
+
+// This user's Excels, in any session; false, having reported it, when the
+// processes can't be listed.
+bool ThisUsersExcels(std::vector<SeenExcel>& mine)
 {
-    for (const ExcelWindow& window : windows) {
-        if (window.visible) {
-            return &window;
+    std::vector<SeenExcel> running;
+    DWORD error = ERROR_SUCCESS;
+    if (!ExcelProcesses(running, error)) {
+        ReportError("Whether Excel is running could not be told: Excel's processes could not be "
+                    "listed (" +
+                        SystemMessage(error) + ")",
+                    kCaption);
+        return false;
+    }
+    mine = ExcelsOf(running, ThisProcess().sid);
+    return true;
+}
+
+const SeenExcel* FirstShowingWindow(const std::vector<SeenExcel>& excels,
+                                    const std::vector<ExcelWindow>& windows)
+{
+    for (const SeenExcel& excel : excels) {
+        if (ShowsExcelWindow(windows, excel.id)) {
+            return &excel;
         }
     }
     return nullptr;
 }
 
-ULONGLONG StartTime(HANDLE process)
+bool InAnotherSession(const SeenExcel& excel)
 {
-    FILETIME created = {};
-    FILETIME exited = {};
-    FILETIME kernel = {};
-    FILETIME user = {};
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-        return 0;
-    }
-    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    const SeenExcel& self = ThisProcess();
+    return excel.sessionKnown && self.sessionKnown && excel.session != self.session;
 }
 
-// Whether the process started after this program did; false when that
-// can't be told.
-bool StartedAfterThisProgram(DWORD processId)
+// An Excel with no window here to close: what it is and what to do.
+std::string WithoutWindowHere(const SeenExcel& excel)
 {
-    const OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process) {
-        return false;
+    const std::string process = std::to_string(excel.id);
+    if (InAnotherSession(excel)) {
+        return "Excel is running in another session of this user (process " + process +
+               ", session " + std::to_string(excel.session) +
+               "); close it there, then run this again";
     }
-    const ULONGLONG started = StartTime(process.Get());
-    return started != 0 && started > StartTime(GetCurrentProcess());
+    return "An Excel without a window is running (process " + process +
+           "); end it in Task Manager, then run this again";
 }
 
 }  // namespace
 
 bool WaitUntilExcelIsClosed()
 {
-    // Without an Excel process there is no Excel window; looking at the
-    // processes first spares a run the desktop's windows, which cost more.
-    const std::vector<DWORD> processes = ExcelProcesses();
-    if (processes.empty()) {
-        // The same look serves to tell the Excel this run starts.
-        NoteExcelProcessesSeen(processes);
-        return true;
-    }
-    for (std::vector<ExcelWindow> windows = ExcelWindows(); !windows.empty();
-         windows = ExcelWindows()) {
-        if (FirstVisible(windows) == nullptr) {
-            ReportError("An Excel without a window is running (process " +
-                            std::to_string(windows.front().processId) +
-                            "); end it in Task Manager, then run this again",
-                        "uninstall-addin");
+    // Looking at the processes first spares a run without Excel the
+    // desktop's windows, which cost more.
+    std::vector<SeenExcel> mine;
+    for (;;) {
+        if (!ThisUsersExcels(mine)) {
+            return false;
+        }
+        if (mine.empty()) {
+            return true;
+        }
+        if (FirstShowingWindow(mine, ExcelWindows()) == nullptr) {
+            ReportError(WithoutWindowHere(mine.front()), kCaption);
             return false;
         }
         if (!AskToRetry(
                 "Excel is running. Close every Excel window, then choose Retry, or choose Cancel "
                 "to stop without changing anything.",
-                "uninstall-addin", "Excel is running: close it and run this again")) {
+                kCaption, "Excel is running: close it and run this again")) {
             return false;
         }
     }
-    return true;
 }
 
 bool ReportExcelOpenedDuringRun()
 {
-    std::vector<DWORD> opened;
-    for (DWORD id : ExcelProcesses()) {
-        if (StartedAfterThisProgram(id)) {
-            opened.push_back(id);
-        }
+    std::vector<SeenExcel> mine;
+    if (!ThisUsersExcels(mine)) {
+        return true;
     }
+    const std::vector<SeenExcel> opened =
+        OpenedSince(mine, ThisProcess().sid, ThisProcess().created, OwnExcelSeen());
     if (opened.empty()) {
         return false;
     }
-    const std::vector<ExcelWindow> windows = ExcelWindows();
-    for (DWORD id : opened) {
-        if (ShowsExcelWindow(windows, id)) {
-            ReportError("Excel was opened during the run and may put the add-in back when it "
-                        "closes; run this again once it is closed",
-                        "uninstall-addin");
-            return true;
-        }
+    if (FirstShowingWindow(opened, ExcelWindows()) != nullptr) {
+        ReportError("Excel was opened during the run and may put the add-in back when it "
+                    "closes; run this again once it is closed",
+                    kCaption);
+    } else {
+        ReportError("An Excel " +
+                        std::string(InAnotherSession(opened.front()) ? "in another session"
+                                                                     : "without a window") +
+                        " (process " + std::to_string(opened.front().id) +
+                        ") was started during the run and may put the add-in back when it ends; "
+                        "run this again once it has ended",
+                    kCaption);
     }
-    return false;
+    return true;
 }

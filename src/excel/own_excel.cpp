@@ -7,6 +7,7 @@
 #include "report/exit_status.h"
 #include "report/log_file.h"
 #include "report/report.h"
+#include "report/text.h"
 #include "system/owned_handle.h"
 
 #include <algorithm>
@@ -23,7 +24,7 @@ constexpr DWORD kEndingWaitMs = 5000;
 // One of this run's Excel processes, its handle borrowed from OwnExcel,
 // which keeps it open for as long as the program runs.
 struct ExcelProcess {
-    DWORD id;
+    SeenExcel seen;
     HANDLE handle;
 };
 
@@ -31,21 +32,11 @@ struct ExcelProcess {
 // this run's Excel while the main thread is blocked in a call on it.
 class OwnExcel {
 public:
-    void NoteSeen(const std::vector<DWORD>& running)
-    {
-        AcquireSRWLockExclusive(&m_lock);
-        m_before = running;
-        m_seen = true;
-        ReleaseSRWLockExclusive(&m_lock);
-    }
-
-    void NoteBefore(const std::wstring& executableName)
+    void NoteStart(const std::wstring& executableName)
     {
         AcquireSRWLockExclusive(&m_lock);
         m_executableName = executableName;
-        if (!m_seen) {
-            m_before = ProcessesNamed({executableName});
-        }
+        m_startedAt = Now();
         m_noted = true;
         ReleaseSRWLockExclusive(&m_lock);
     }
@@ -55,13 +46,20 @@ public:
         AcquireSRWLockExclusive(&m_lock);
         if (m_noted && !m_found) {
             m_found = true;
-            for (DWORD id : ProcessesNamed({m_executableName})) {
-                if (std::find(m_before.begin(), m_before.end(), id) != m_before.end()) {
-                    continue;
-                }
-                OwnedHandle handle(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
-                if (handle) {
-                    m_processes.push_back({id, std::move(handle)});
+            std::vector<SeenExcel> running;
+            DWORD error = ERROR_SUCCESS;
+            if (!ProcessesNamed({m_executableName}, running, error)) {
+                LogEvent("not told: Excel's processes could not be listed: " +
+                         SystemMessage(error));
+            }
+            const SeenExcel& self = ThisProcess();
+            for (const SeenExcel& excel : StartedSince(running, self.sid, self, m_startedAt)) {
+                OwnedHandle handle(
+                    OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
+                                FALSE, excel.id));
+                // The id may have gone to another process since the look.
+                if (handle && ProcessesMatch(handle.Get(), excel)) {
+                    m_processes.push_back({excel, std::move(handle)});
                 }
             }
         }
@@ -73,21 +71,25 @@ public:
         std::vector<ExcelProcess> processes;
         AcquireSRWLockShared(&m_lock);
         for (const OwnedProcess& process : m_processes) {
-            processes.push_back({process.id, process.handle.Get()});
+            processes.push_back({process.seen, process.handle.Get()});
         }
         ReleaseSRWLockShared(&m_lock);
         return processes;
     }
 
 private:
+    static bool ProcessesMatch(HANDLE process, const SeenExcel& seen)
+    {
+        return ProcessCreationTime(process) == seen.created;
+    }
+
     SRWLOCK m_lock = SRWLOCK_INIT;
     std::wstring m_executableName;
-    std::vector<DWORD> m_before;
-    bool m_seen = false;  // m_before came from the check for an open Excel
+    unsigned long long m_startedAt = 0;
     bool m_noted = false;
     bool m_found = false;
     struct OwnedProcess {
-        DWORD id;
+        SeenExcel seen;
         OwnedHandle handle;
     };
     std::vector<OwnedProcess> m_processes;
@@ -97,21 +99,25 @@ OwnExcel ownExcel;
 
 }  // namespace
 
-void NoteExcelProcessesSeen(const std::vector<DWORD>& processes)
-{
-    ownExcel.NoteSeen(processes);
-}
-
-void NoteExcelProcessesBeforeStart(const CLSID& excelClass)
+void NoteExcelStart(const CLSID& excelClass)
 {
     wchar_t clsid[40] = {};
-    ownExcel.NoteBefore(StringFromGUID2(excelClass, clsid, 40) > 0 ? ServerExecutableName(clsid)
-                                                                   : std::wstring());
+    ownExcel.NoteStart(StringFromGUID2(excelClass, clsid, 40) > 0 ? ServerExecutableName(clsid)
+                                                                  : std::wstring());
 }
 
 void FindOwnExcel()
 {
     ownExcel.Find();
+}
+
+std::vector<SeenExcel> OwnExcelSeen()
+{
+    std::vector<SeenExcel> seen;
+    for (const ExcelProcess& process : ownExcel.Processes()) {
+        seen.push_back(process.seen);
+    }
+    return seen;
 }
 
 void WaitForOwnExcelToEnd()
@@ -156,14 +162,14 @@ void EndOwnExcel(const char* why)
             continue;
         }
         // A visible main window is a user's Excel, whatever its start.
-        if (ShowsExcelWindow(ExcelWindows(), process.id)) {
-            LogEvent("left running: Excel process " + std::to_string(process.id) +
+        if (ShowsExcelWindow(ExcelWindows(), process.seen.id)) {
+            LogEvent("left running: Excel process " + std::to_string(process.seen.id) +
                      ", which shows its window: a user's");
             continue;
         }
         TerminateProcess(process.handle, 1);
         WaitForSingleObject(process.handle, kEndingWaitMs);
-        LogEvent("ended: Excel process " + std::to_string(process.id) + ", as " + why);
+        LogEvent("ended: Excel process " + std::to_string(process.seen.id) + ", as " + why);
     }
 }
 

@@ -1,8 +1,9 @@
 // The Excel process that this run starts. COM starts it without handing
 // over the process, and nothing may be asked of Excel beyond the calls the
 // uninstall makes, so it is told from the outside: a process of the
-// executable registered for Excel's class that is new since just before
-// the start.
+// executable registered for Excel's class, of this user in this session,
+// created since just before the start (told by its creation time, not by
+// a list of the ids before, since Windows reuses ids).
 //
 // Knowing it lets the run wait until that Excel has really ended (it
 // writes its add-in list and lets go of the add-in file only then), and end
@@ -12,22 +13,23 @@
 // main window is a user's, never ended either.
 #pragma once
 
+#include "excel/seen_excel.h"
+
 #include <windows.h>
 
 #include <vector>
 
-// Takes processes, Excel's processes as the check for an open Excel has
-// just found them, as those running before this run starts Excel, so that
-// the start need not look at the processes again.
-void NoteExcelProcessesSeen(const std::vector<DWORD>& processes);
+// Notes the executable registered for excelClass and the moment, just
+// before this run starts Excel.
+void NoteExcelStart(const CLSID& excelClass);
 
-// Notes the processes of the executable registered for excelClass that run
-// now, just before this run starts Excel, unless the check has just done so.
-void NoteExcelProcessesBeforeStart(const CLSID& excelClass);
-
-// Takes the processes of that executable that are new since then as this
-// run's Excel. Called once Excel has started; again does nothing.
+// Takes the processes of that executable created since then, of this user
+// in this session, as this run's Excel. Called once Excel has started;
+// again does nothing.
 void FindOwnExcel();
+
+// This run's Excel processes, as found.
+std::vector<SeenExcel> OwnExcelSeen();
 
 // Waits, as one step under the time limit, until this run's Excel has
 // ended.

@@ -6,9 +6,19 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
 bool quietReports = false;
+
+// The boxes waiting for the lists' locks to be given up, in their order.
+struct WaitingBox {
+    std::string text;
+    std::string caption;
+};
+int boxesWaiting = 0;
+std::vector<WaitingBox> waitingBoxes;
 
 constexpr UINT kErrorBoxStyle = MB_OK | MB_ICONERROR | MB_SETFOREGROUND;
 constexpr UINT kRetryBoxStyle = MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND;
@@ -16,6 +26,15 @@ constexpr UINT kRetryBoxStyle = MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROU
 void WriteErrorLine(const std::string& text)
 {
     WriteLine(STD_ERROR_HANDLE, "uninstall-addin: " + EscapedLine(text));
+}
+
+void ShowErrorBox(const std::string& text, const char* caption)
+{
+    if (boxesWaiting > 0) {
+        waitingBoxes.push_back({text, caption});
+        return;
+    }
+    MessageBoxA(nullptr, text.c_str(), caption, kErrorBoxStyle);
 }
 
 }  // namespace
@@ -48,9 +67,26 @@ void ReportCallFailure(const std::string& text, const char* caption, const char*
         WriteErrorLine(line);
         return;
     }
-    MessageBoxA(nullptr, text.c_str(), caption, kErrorBoxStyle);
+    ShowErrorBox(text, caption);
     if (codeName != nullptr) {
-        MessageBoxA(nullptr, codeName, "Error:", kErrorBoxStyle);
+        ShowErrorBox(codeName, "Error:");
+    }
+}
+
+BoxesWait::BoxesWait()
+{
+    ++boxesWaiting;
+}
+
+BoxesWait::~BoxesWait()
+{
+    if (--boxesWaiting > 0) {
+        return;
+    }
+    std::vector<WaitingBox> boxes;
+    boxes.swap(waitingBoxes);
+    for (const WaitingBox& box : boxes) {
+        MessageBoxA(nullptr, box.text.c_str(), box.caption.c_str(), kErrorBoxStyle);
     }
 }
 

@@ -22,6 +22,20 @@ void ReportCallFailure(const std::string& text, const char* caption, const char*
 // return false.
 bool AskToRetry(const std::string& boxText, const char* caption, const std::string& quietText);
 
+// While a run holds a lock on Excel's lists, a box that nobody answers
+// would hold every other run back. While one of these lives, reports that
+// would be boxes wait (each is logged at once, and a quiet line is written
+// at once); they are shown when the last one goes, the locks given up.
+// Asking to retry needs an answer: it is never done while one lives.
+class BoxesWait {
+public:
+    BoxesWait();
+    ~BoxesWait();
+
+    BoxesWait(const BoxesWait&) = delete;
+    BoxesWait& operator=(const BoxesWait&) = delete;
+};
+
 // A bad command line: the problem, and in a box usage, how to call the
 // program.
 void ReportUsageError(const std::string& problem, const std::string& usage);

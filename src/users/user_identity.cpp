@@ -1,22 +1,8 @@
 #include "users/user_identity.h"
 
 #include "report/text.h"
-#include "system/owned_handle.h"
 
 #include <sddl.h>
-
-#include <vector>
-
-std::wstring SidText(PSID sid)
-{
-    wchar_t* text = nullptr;
-    if (!ConvertSidToStringSidW(sid, &text)) {
-        return {};
-    }
-    const std::wstring result = text;
-    LocalFree(text);
-    return result;
-}
 
 std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackName)
 {
@@ -35,24 +21,4 @@ std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackN
         LocalFree(sid);
     }
     return AnsiFromWide(name) + " (" + AnsiFromWide(sidText) + ")";
-}
-
-std::wstring CurrentUserSid()
-{
-    return ProcessUserSid(GetCurrentProcess());
-}
-
-std::wstring ProcessUserSid(HANDLE process)
-{
-    OwnedHandle token;
-    if (!OpenProcessToken(process, TOKEN_QUERY, token.Put())) {
-        return {};
-    }
-    DWORD size = 0;
-    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) {
-        return {};
-    }
-    return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
