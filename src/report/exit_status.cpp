@@ -14,7 +14,8 @@ const char* ExitStatusMeaning(int status)
     case kExitUninstallFailed: return "Excel started but the add-in was not uninstalled";
     case kExitUsage:
         return "usage error: a bad switch or value, no add-in file, a path with blanks not in "
-               "quotes, a service account without /allusers, or a log file that can't be opened";
+               "quotes, a drive this run can't see, a service account without /allusers, or a "
+               "log file that can't be opened";
     case kExitExcelHung: return "Excel did not answer in time";
     case kExitExcelWasRunning:
         return "Excel was running or was opened during the run, or another run was changing "
