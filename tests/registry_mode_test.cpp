@@ -580,22 +580,34 @@ TEST_F(AllUsersRun, RefusesARegistryLinkInAUsersHive)
     }
 }
 
+// ann's AppData is redirected, with her own %USERNAME% in it, not this
+// process's: her bare names are in that folder.
 TEST_F(AllUsersRun, CheckPrintsEachPlaceAfterItsUser)
 {
-    const TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001",
-                             List({L"A.xlam", L"/R " + m_addIn})};
+    TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001",
+                       List({L"A.xlam", L"/R " + m_addIn, L"Tools.xlam"})};
+    ann.hive.push_back(
+        {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", L"AppData",
+         InWorkFolder(L"home") + L"\\%USERNAME%\\Roaming"});
     const TestProfile bob = {L"bob", L"S-1-5-21-1111-2222-3333-1002", List({L"A.xlam"})};
     Make(ann);
     Make(bob);
     ReplaceValues(standin::kOptionsKey, OpenValues({m_addIn}));
 
     const RunResult run = Registry(L"/check /allusers /quiet", m_addIn);
+    const RunResult redirected =
+        Registry(L"/check /allusers /quiet",
+                 InWorkFolder(L"home") + L"\\ann\\Roaming\\Microsoft\\AddIns\\Tools.xlam");
 
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(
         Sorted(Lines(run.output)),
         Sorted({ThisUser() + ": installed: Excel 16.0 OPEN \"" + ToUtf8(m_addIn) + "\"",
                 Label(ann) + ": installed: Excel 16.0 OPEN1 \"/R " + ToUtf8(m_addIn) + "\""}));
+    EXPECT_EQ(redirected.exitCode, 0u);
+    EXPECT_EQ(
+        Lines(redirected.output),
+        std::vector<std::string>{Label(ann) + ": installed: Excel 16.0 OPEN2 \"Tools.xlam\""});
     EXPECT_EQ(LoadedHives(), m_hivesBefore);
     ExpectExcelUntouched();
 }

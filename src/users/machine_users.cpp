@@ -7,6 +7,7 @@
 #include "system/file_state.h"
 #include "users/privileges.h"
 #include "users/profile_entries.h"
+#include "users/user_environment.h"
 #include "users/user_identity.h"
 
 #include <string>
@@ -80,24 +81,33 @@ std::wstring DefaultProfileFolder(const RegistryKey& profileList)
     return profiles.empty() ? std::wstring() : profiles + L"\\Default";
 }
 
-// The user's %APPDATA%, as their own hive says, with their profile folder
-// for %USERPROFILE%.
-std::wstring RoamingFolder(HKEY userRoot, const std::wstring& profileFolder)
+// The user's %APPDATA%: the AppData of their own User Shell Folders,
+// expanded with their own variables, or where it is not set their profile's
+// AppData\Roaming. The keys are read as links says.
+ListError RoamingFolder(HKEY userRoot, KeyLinks links, const Profile& profile, std::wstring& folder)
 {
-    RegistryKey folders;
-    std::wstring appData;
-    if (folders.Open(userRoot, kShellFoldersKey, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
-        folders.ReadString(L"AppData", appData) == ERROR_SUCCESS && !appData.empty()) {
-        const std::wstring variable = L"%USERPROFILE%";
-        if (appData.size() >= variable.size() &&
-            CompareStringOrdinal(appData.c_str(), static_cast<int>(variable.size()),
-                                 variable.c_str(), static_cast<int>(variable.size()),
-                                 TRUE) == CSTR_EQUAL) {
-            appData = profileFolder + appData.substr(variable.size());
-        }
-        return Expanded(appData);
+    folder = profile.folder + L"\\AppData\\Roaming";
+    RegistryKey shellFolders;
+    std::wstring failedAt;
+    const LSTATUS status =
+        OpenKeyPath(userRoot, kShellFoldersKey, KEY_QUERY_VALUE, links, shellFolders, failedAt);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return {};
     }
-    return profileFolder + L"\\AppData\\Roaming";
+    if (status != ERROR_SUCCESS) {
+        return {status, failedAt};
+    }
+    std::wstring appData;
+    if (shellFolders.ReadString(L"AppData", appData) != ERROR_SUCCESS || appData.empty()) {
+        return {};
+    }
+    std::vector<Variable> variables;
+    if (ListError error =
+            ReadUserVariables(userRoot, links, profile.folder, profile.account, variables)) {
+        return error;
+    }
+    folder = ExpandVariables(appData, variables);
+    return {};
 }
 
 }  // namespace
@@ -126,13 +136,13 @@ bool MachineProfiles(std::vector<Profile>& profiles, std::string& why)
         entries.push_back({key, folder});
     }
     for (const CoveredProfile& covered : ProfilesToCover(entries)) {
-        profiles.push_back({covered.sid, covered.folder,
-                            UserLabel(covered.sid, LastSegment(covered.folder)),
-                            covered.ownsLoadedHive});
+        const std::wstring account = AccountName(covered.sid, LastSegment(covered.folder));
+        profiles.push_back({covered.sid, covered.folder, LabelOf(account, covered.sid),
+                            covered.ownsLoadedHive, account});
     }
     const std::wstring defaultFolder = DefaultProfileFolder(profileList);
     if (!defaultFolder.empty() && StateOf(HiveFile(defaultFolder)) == FileState::Present) {
-        profiles.push_back({L"", defaultFolder, "Default (new users' profile)"});
+        profiles.push_back({L"", defaultFolder, "Default (new users' profile)", true, L""});
     }
     return true;
 }
@@ -194,7 +204,16 @@ HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
     // The run is SYSTEM or an administrator here, and the hive is its user's
     // to shape.
     m_user.links = KeyLinks::Refuse;
-    m_user.paths = UserPaths(RoamingFolder(m_user.root, profile.folder) + L"\\Microsoft\\AddIns");
+    std::wstring roaming;
+    if (ListError error = RoamingFolder(m_user.root, m_user.links, profile, roaming)) {
+        why = Describe(error, m_user.rootName);
+        std::string unloadWhy;
+        if (!Close(&unloadWhy)) {
+            why += "; " + unloadWhy;
+        }
+        return HiveOpening::Failed;
+    }
+    m_user.paths = UserPaths(roaming + L"\\Microsoft\\AddIns");
     return HiveOpening::Opened;
 }
 

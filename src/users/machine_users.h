@@ -20,6 +20,9 @@ struct Profile {
     // Whether a hive loaded under HKEY_USERS\<sid> is this profile's, as
     // it is but for the real profile of a user on a temporary one.
     bool ownsLoadedHive = true;
+    // The account's name, the user's %USERNAME%, as the label names it;
+    // empty for the default profile.
+    std::wstring account;
 };
 
 // The profiles Windows lists under ProfileList, without the service

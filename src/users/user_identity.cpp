@@ -18,7 +18,7 @@ std::wstring SidText(PSID sid)
     return result;
 }
 
-std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackName)
+std::wstring AccountName(const std::wstring& sidText, const std::wstring& fallbackName)
 {
     std::wstring name = fallbackName;
     PSID sid = nullptr;
@@ -34,7 +34,17 @@ std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackN
         }
         LocalFree(sid);
     }
-    return AnsiFromWide(name) + " (" + AnsiFromWide(sidText) + ")";
+    return name;
+}
+
+std::string LabelOf(const std::wstring& accountName, const std::wstring& sidText)
+{
+    return AnsiFromWide(accountName) + " (" + AnsiFromWide(sidText) + ")";
+}
+
+std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackName)
+{
+    return LabelOf(AccountName(sidText, fallbackName), sidText);
 }
 
 std::wstring CurrentUserSid()
