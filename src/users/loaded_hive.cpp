@@ -3,12 +3,18 @@
 #include "addin_list/registry_key.h"
 #include "report/log_file.h"
 #include "report/text.h"
+#include "users/hive_rules.h"
 
 namespace {
 
 // Held by the main thread for as long as it has a hive loaded under
 // HKEY_USERS, so that the console's handler can wait for it to be unloaded.
 SRWLOCK loadedUnderUsers = SRWLOCK_INIT;
+
+// How long a hive that another process holds is tried again, and how
+// often: an antivirus or the indexer lets go within moments.
+constexpr ULONGLONG kHeldRetryMs = 3000;
+constexpr DWORD kHeldPauseMs = 100;
 
 // Runs on a thread of its own when the user presses Ctrl+C or Ctrl+Break or
 // closes the console. Windows ends the process after this handler (after
@@ -24,6 +30,22 @@ BOOL WINAPI UnloadBeforeTheEnd(DWORD)
     return FALSE;  // the usual end follows
 }
 
+// attempt() again, briefly, while its status says another process holds
+// what it needs; its last status.
+template <typename Attempt>
+LSTATUS TriedWhileHeld(Attempt attempt)
+{
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        const LSTATUS status = attempt();
+        if (status == ERROR_SUCCESS || !HeldElsewhere(status) ||
+            GetTickCount64() - start >= kHeldRetryMs) {
+            return status;
+        }
+        Sleep(kHeldPauseMs);
+    }
+}
+
 bool IsUsableKey(HKEY key)
 {
     return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -33,9 +55,8 @@ bool IsUsableKey(HKEY key)
 // A name under HKEY_USERS that no one else uses.
 std::wstring UniqueName()
 {
-    static unsigned loaded = 0;
-    return L"uninstall-addin-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++loaded);
+    static unsigned long loaded = 0;
+    return HiveLoadName(GetCurrentProcessId(), ++loaded);
 }
 
 }  // namespace
@@ -44,6 +65,11 @@ bool IsLoadedUnderUsers(const std::wstring& name)
 {
     RegistryKey hive;
     return !name.empty() && hive.Open(HKEY_USERS, name, KEY_READ) == ERROR_SUCCESS;
+}
+
+LSTATUS UnloadFromUsers(const std::wstring& name)
+{
+    return TriedWhileHeld([&] { return RegUnLoadKeyW(HKEY_USERS, name.c_str()); });
 }
 
 LSTATUS LoadedHive::Load(const std::wstring& file)
@@ -97,7 +123,7 @@ LSTATUS LoadedHive::LoadUnderUsers(const std::wstring& file)
     }
     // A file that is no hive may still leave an empty key behind.
     if (IsLoadedUnderUsers(name)) {
-        RegUnLoadKeyW(HKEY_USERS, name.c_str());
+        UnloadFromUsers(name);
     }
     ReleaseSRWLockExclusive(&loadedUnderUsers);
     return status;
@@ -113,7 +139,7 @@ bool LoadedHive::Unload(std::string* why)
     if (m_usersName.empty()) {
         return true;
     }
-    const LSTATUS status = RegUnLoadKeyW(HKEY_USERS, m_usersName.c_str());
+    const LSTATUS status = UnloadFromUsers(m_usersName);
     if (status != ERROR_SUCCESS && why != nullptr) {
         *why = "its hive (HKEY_USERS\\" + AnsiFromWide(m_usersName) +
                ") could not be unloaded: " + SystemMessage(static_cast<DWORD>(status));

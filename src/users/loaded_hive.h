@@ -1,12 +1,15 @@
 // A user's hive file, loaded for as long as this run needs it.
 //
 // It is loaded as a private application hive where the system can: no
-// other process sees it, loading it needs no backup or restore privilege,
-// and it goes away with its last handle, however the process ends. A hive
-// loaded under HKEY_USERS instead stays loaded until someone unloads it, and
-// a user whose NTUSER.DAT is still loaded at logon gets a temporary profile;
-// so that way, the fallback, unloads it also on Ctrl+C, Ctrl+Break and when
-// the console closes. Only a kill leaves it loaded.
+// other process sees it, and it goes away with its last handle, however the
+// process ends. Windows loads a file so only when every key in it has the
+// same security descriptor, which a user's NTUSER.DAT never has (its
+// Policies keys are not the user's to change): a profile's hive is loaded
+// under HKEY_USERS, as "uninstall-addin-<process id>-<n>". Such a hive stays
+// loaded until someone unloads it, and a user whose NTUSER.DAT is still
+// loaded at logon gets a temporary profile. So this run unloads it when it
+// is done, also on Ctrl+C, Ctrl+Break and when the console closes; and the
+// next run unloads what a run that was killed left (leftover_hives.h).
 #pragma once
 
 #include <windows.h>
@@ -45,3 +48,7 @@ private:
 // Whether a hive is loaded under HKEY_USERS\<name>, as a logged-on user's
 // is under their SID.
 bool IsLoadedUnderUsers(const std::wstring& name);
+
+// Unloads the hive HKEY_USERS\<name>, trying again for a few seconds while
+// another process holds a handle into it; the last status.
+LSTATUS UnloadFromUsers(const std::wstring& name);

@@ -5,6 +5,7 @@
 #include "report/report.h"
 #include "report/text.h"
 #include "system/file_state.h"
+#include "users/leftover_hives.h"
 #include "users/privileges.h"
 #include "users/profile_entries.h"
 #include "users/user_environment.h"
@@ -156,6 +157,9 @@ bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles)
                     "Error");
         return false;
     }
+    // Before this run loads any: a killed run's hives stay loaded until
+    // someone unloads them. They are no failure of this run's.
+    UnloadLeftoverHives();
     if (!MachineProfiles(profiles, why)) {
         ReportError("Every user's Excel lists could not be reached: " + why, "Error");
         return false;

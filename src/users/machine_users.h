@@ -68,7 +68,8 @@ private:
 };
 
 // What a run over every user starts with: the privileges to load hives,
-// and the profiles. False, having reported why, when it can't go on; doing
+// the hives that killed runs left loaded unloaded (leftover_hives.h), and
+// the profiles. False, having reported why, when it can't go on; doing
 // says what the run does, "Changing" or "Reading".
 bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles);
 
