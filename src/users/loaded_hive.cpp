@@ -5,11 +5,16 @@
 #include "report/text.h"
 #include "users/hive_rules.h"
 
+#include <atomic>
+
 namespace {
 
 // Held by the main thread for as long as it has a hive loaded under
 // HKEY_USERS, so that the console's handler can wait for it to be unloaded.
 SRWLOCK loadedUnderUsers = SRWLOCK_INIT;
+
+// Set by the console's handler as it begins: from then on no hive is loaded.
+std::atomic<bool> runIsEnding{false};
 
 // How long a hive that another process holds is tried again, and how
 // often: an antivirus or the indexer lets go within moments.
@@ -23,11 +28,25 @@ constexpr DWORD kHeldPauseMs = 100;
 // that no other hive is loaded before the end.
 BOOL WINAPI UnloadBeforeTheEnd(DWORD)
 {
+    runIsEnding = true;
     constexpr int kTries = 80;  // 4 s in all
     for (int i = 0; i < kTries && !TryAcquireSRWLockExclusive(&loadedUnderUsers); ++i) {
         Sleep(50);
     }
     return FALSE;  // the usual end follows
+}
+
+void WatchTheConsole()
+{
+    static const bool handlerSet = SetConsoleCtrlHandler(UnloadBeforeTheEnd, TRUE) != FALSE;
+    (void)handlerSet;
+}
+
+// What a load answers once the run has begun to end.
+LSTATUS RefusedAsTheRunEnds(const std::string& named, std::string& why)
+{
+    why = named + " was not loaded: the run is ending (Ctrl+C, Ctrl+Break or the console closing)";
+    return ERROR_CANCELLED;
 }
 
 // attempt() again, briefly, while its status says another process holds
@@ -72,15 +91,28 @@ LSTATUS UnloadFromUsers(const std::wstring& name)
     return TriedWhileHeld([&] { return RegUnLoadKeyW(HKEY_USERS, name.c_str()); });
 }
 
-LSTATUS LoadedHive::Load(const std::wstring& file)
+LSTATUS LoadedHive::Load(const std::wstring& file, std::string& why)
 {
     Unload();
-    if (LoadPrivately(file) == ERROR_SUCCESS) {
-        return ERROR_SUCCESS;
+    WatchTheConsole();
+    const std::string named = "its hive \"" + AnsiFromWide(file) + "\"";
+    if (runIsEnding) {
+        return RefusedAsTheRunEnds(named, why);
     }
+    LSTATUS status = LoadPrivately(file);
     // Whatever kept the private hive from loading, the old way may still
     // work, and where it fails too its reason is the one to report.
-    return LoadUnderUsers(file);
+    if (status != ERROR_SUCCESS) {
+        status = LoadUnderUsers(file);
+    }
+    if (status == ERROR_CANCELLED) {
+        return RefusedAsTheRunEnds(named, why);
+    }
+    if (status != ERROR_SUCCESS) {
+        why = named + " could not be loaded: " + SystemMessage(static_cast<DWORD>(status));
+        return status;
+    }
+    return ERROR_SUCCESS;
 }
 
 LSTATUS LoadedHive::LoadPrivately(const std::wstring& file)
@@ -104,10 +136,13 @@ LSTATUS LoadedHive::LoadPrivately(const std::wstring& file)
 
 LSTATUS LoadedHive::LoadUnderUsers(const std::wstring& file)
 {
-    static const bool handlerSet = SetConsoleCtrlHandler(UnloadBeforeTheEnd, TRUE) != FALSE;
-    (void)handlerSet;
     const std::wstring name = UniqueName();
     AcquireSRWLockExclusive(&loadedUnderUsers);
+    // The handler may have begun while this waited for the lock.
+    if (runIsEnding) {
+        ReleaseSRWLockExclusive(&loadedUnderUsers);
+        return ERROR_CANCELLED;
+    }
     LSTATUS status = RegLoadKeyW(HKEY_USERS, name.c_str(), file.c_str());
     if (status == ERROR_SUCCESS) {
         m_usersName = name;

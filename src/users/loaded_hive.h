@@ -8,8 +8,9 @@
 // under HKEY_USERS, as "uninstall-addin-<process id>-<n>". Such a hive stays
 // loaded until someone unloads it, and a user whose NTUSER.DAT is still
 // loaded at logon gets a temporary profile. So this run unloads it when it
-// is done, also on Ctrl+C, Ctrl+Break and when the console closes; and the
-// next run unloads what a run that was killed left (leftover_hives.h).
+// is done, also on Ctrl+C, Ctrl+Break and when the console closes, and loads
+// none after those have begun; and the next run unloads what a run that was
+// killed left (leftover_hives.h).
 #pragma once
 
 #include <windows.h>
@@ -25,8 +26,8 @@ public:
     LoadedHive& operator=(const LoadedHive&) = delete;
 
     // Loads file (unloading whatever this held) and opens its root for
-    // reading and writing.
-    LSTATUS Load(const std::wstring& file);
+    // reading and writing. On failure, why says so, naming the file.
+    LSTATUS Load(const std::wstring& file, std::string& why);
     // Closes the root and unloads the hive; false, with the reason, when a
     // hive under HKEY_USERS would not unload.
     bool Unload(std::string* why = nullptr);

@@ -195,10 +195,7 @@ HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
             why = "no profile here: \"" + AnsiFromWide(missing) + "\" is missing";
             return HiveOpening::Missing;
         }
-        const LSTATUS status = m_loaded.Load(file);
-        if (status != ERROR_SUCCESS) {
-            why = "its hive \"" + AnsiFromWide(file) +
-                  "\" could not be loaded: " + SystemMessage(static_cast<DWORD>(status));
+        if (m_loaded.Load(file, why) != ERROR_SUCCESS) {
             return HiveOpening::Failed;
         }
         m_user.root = m_loaded.Root();
