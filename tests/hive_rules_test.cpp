@@ -1,5 +1,6 @@
 // The hives a run loads under HKEY_USERS: which ones a killed run left for
-// the next run to unload, and which unloads are worth trying again.
+// the next run to unload, which unloads are worth trying again, and when a
+// load made the empty hive it was handed instead of the user's.
 
 #include "users/hive_rules.h"
 
@@ -72,6 +73,71 @@ TEST(HiveRules, OnlyAHandleHeldElsewhereIsWorthWaitingFor)
     };
     for (const auto& [status, retry] : cases) {
         EXPECT_EQ(HeldElsewhere(status), retry) << status;
+    }
+}
+
+TEST(HiveRules, ALoadMadeTheHiveOnlyWhereItOpenedAnotherFileAndFoundItEmpty)
+{
+    using State = FileMark::State;
+    const FileMark absent{State::Absent};
+    const FileMark unknown{State::Unknown};
+    const FileMark hive{State::Present, 7, 100, 5000};
+    const FileMark log{State::Present, 7, 101, 5000};
+    // Made anew under the old name: tunnelling gives it the old creation time.
+    const FileMark newHive{State::Present, 7, 300, 5000};
+    const FileMark newLog{State::Present, 7, 301, 9000};
+    struct Case {
+        const char* what;
+        HiveFileMarks before;
+        HiveFileMarks after;
+        bool rootEmpty;
+        LoadVerdict verdict;
+    };
+    const Case cases[] = {
+        {"the user's hive, with its logs", {hive, log, log}, {hive, log, log}, false, {}},
+        {"the user's hive, logs made by the load",
+         {hive, absent, absent},
+         {hive, newLog, newLog},
+         false,
+         {}},
+        {"an empty hive that was there already",
+         {hive, absent, absent},
+         {hive, newLog, absent},
+         true,
+         {}},
+        {"gone before the load, made by it",
+         {absent, absent, absent},
+         {newHive, newLog, absent},
+         true,
+         {true, true, true, false}},
+        {"replaced by the load, its old logs kept",
+         {hive, log, absent},
+         {newHive, log, newLog},
+         true,
+         {true, true, false, true}},
+        {"a log made anew under its old name",
+         {hive, log, log},
+         {newHive, newLog, log},
+         true,
+         {true, true, true, false}},
+        // Another process put a real hive there: it is the user's now.
+        {"replaced by a hive with keys", {hive, log, log}, {newHive, log, log}, false, {}},
+        // What can't be told is never deleted.
+        {"unknown at the look", {unknown, unknown, unknown}, {newHive, newLog, newLog}, true, {}},
+        {"unknown after the load", {hive, log, log}, {unknown, unknown, unknown}, true, {}},
+        {"a log unknown at the look",
+         {absent, unknown, absent},
+         {newHive, newLog, absent},
+         true,
+         {true, true, false, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LoadVerdict verdict = JudgeLoad(c.before, c.after, c.rootEmpty);
+        EXPECT_EQ(verdict.madeByLoad, c.verdict.madeByLoad);
+        EXPECT_EQ(verdict.removeHive, c.verdict.removeHive);
+        EXPECT_EQ(verdict.removeLog1, c.verdict.removeLog1);
+        EXPECT_EQ(verdict.removeLog2, c.verdict.removeLog2);
     }
 }
 

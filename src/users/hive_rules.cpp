@@ -34,6 +34,13 @@ std::optional<unsigned long> NumberAt(const std::wstring& text, size_t& at)
     return static_cast<unsigned long>(number);
 }
 
+// Present now, and not the file that was there at the look.
+bool NewSinceTheLook(const FileMark& before, const FileMark& after)
+{
+    return after.state == FileMark::State::Present && before.state != FileMark::State::Unknown &&
+           !SameFile(before, after);
+}
+
 }  // namespace
 
 std::wstring HiveLoadName(unsigned long processId, unsigned long n)
@@ -80,8 +87,28 @@ bool IsLeftoverHive(unsigned long loaderId, unsigned long ownProcessId, LoaderSt
     return false;
 }
 
+bool SameFile(const FileMark& a, const FileMark& b)
+{
+    return a.state == b.state &&
+           (a.state != FileMark::State::Present ||
+            (a.volume == b.volume && a.index == b.index && a.created == b.created));
+}
+
 bool HeldElsewhere(long status)
 {
     return status == kAccessDenied || status == kSharingViolation || status == kLockViolation ||
            status == kBusy;
+}
+
+LoadVerdict JudgeLoad(const HiveFileMarks& before, const HiveFileMarks& after, bool rootEmpty)
+{
+    LoadVerdict verdict;
+    if (!rootEmpty || !NewSinceTheLook(before.hive, after.hive)) {
+        return verdict;
+    }
+    verdict.madeByLoad = true;
+    verdict.removeHive = true;
+    verdict.removeLog1 = NewSinceTheLook(before.log1, after.log1);
+    verdict.removeLog2 = NewSinceTheLook(before.log2, after.log2);
+    return verdict;
 }

@@ -11,7 +11,13 @@
 // is done, also on Ctrl+C, Ctrl+Break and when the console closes, and loads
 // none after those have begun; and the next run unloads what a run that was
 // killed left (leftover_hives.h).
+//
+// Loading a file that is missing makes an empty hive file of that name: a
+// load that did so is undone and its files deleted, and the profile has no
+// hive.
 #pragma once
+
+#include "users/hive_rules.h"
 
 #include <windows.h>
 
@@ -26,7 +32,9 @@ public:
     LoadedHive& operator=(const LoadedHive&) = delete;
 
     // Loads file (unloading whatever this held) and opens its root for
-    // reading and writing. On failure, why says so, naming the file.
+    // reading and writing. On failure, why says so, naming the file;
+    // ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND: there is no such file
+    // (any more), and no load made one.
     LSTATUS Load(const std::wstring& file, std::string& why);
     // Closes the root and unloads the hive; false, with the reason, when a
     // hive under HKEY_USERS would not unload.
@@ -40,6 +48,10 @@ public:
 private:
     LSTATUS LoadPrivately(const std::wstring& file);
     LSTATUS LoadUnderUsers(const std::wstring& file);
+    // Undoes a load that made the hive it loaded: unloads it and deletes the
+    // files it made. False, with why, where one step failed.
+    bool UndoMadeHive(const std::wstring& file, const LoadVerdict& verdict,
+                      const HiveFileMarks& after, std::string& why);
 
     HKEY m_root = nullptr;
     std::string m_rootName;

@@ -195,7 +195,13 @@ HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
             why = "no profile here: \"" + AnsiFromWide(missing) + "\" is missing";
             return HiveOpening::Missing;
         }
-        if (m_loaded.Load(file, why) != ERROR_SUCCESS) {
+        const LSTATUS status = m_loaded.Load(file, why);
+        // Gone since the look above: the load made no hive in its place.
+        if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
+            why = "no profile here: \"" + AnsiFromWide(file) + "\" is missing";
+            return HiveOpening::Missing;
+        }
+        if (status != ERROR_SUCCESS) {
             return HiveOpening::Failed;
         }
         m_user.root = m_loaded.Root();
