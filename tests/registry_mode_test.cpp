@@ -612,22 +612,86 @@ TEST_F(AllUsersRun, RefusesARegistryLinkInAUsersHive)
     }
 }
 
+// A run killed while it had hives loaded under HKEY_USERS leaves them
+// there. The next run over every user unloads those whose process id runs
+// nothing now or another program, tells each in the log, and goes on as
+// usual.
+TEST_F(AllUsersRun, UnloadsTheHivesThatAKilledRunLeftLoaded)
+{
+    const TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001", List({L"A.xlam", m_addIn})};
+    const TestProfile bob = {L"bob", L"S-1-5-21-1111-2222-3333-1002", List({L"A.xlam"})};
+    Make(ann);
+    Make(bob);
+    ReplaceValues(standin::kOptionsKey, OpenValues({m_addIn}));
+    // No process has an id that is no multiple of 4; this test's own
+    // process runs another program.
+    const std::wstring noProcess = L"uninstall-addin-999999-1";
+    const std::wstring otherProgram =
+        L"uninstall-addin-" + std::to_wstring(GetCurrentProcessId()) + L"-2";
+    ASSERT_EQ(
+        RegLoadKeyW(HKEY_USERS, noProcess.c_str(), (FolderOf(ann.name) + L"\\NTUSER.DAT").c_str()),
+        ERROR_SUCCESS);
+    ASSERT_EQ(RegLoadKeyW(HKEY_USERS, otherProgram.c_str(),
+                          (FolderOf(bob.name) + L"\\NTUSER.DAT").c_str()),
+              ERROR_SUCCESS);
+
+    const RunResult run = Registry(L"/check /allusers /quiet", m_addIn);
+
+    const std::vector<std::wstring> hivesAfter = LoadedHives();
+    for (const std::wstring& name : {noProcess, otherProgram}) {
+        RegUnLoadKeyW(HKEY_USERS, name.c_str());
+    }
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(Sorted(Lines(run.output)),
+              Sorted({ThisUser() + ": installed: Excel 16.0 OPEN \"" + ToUtf8(m_addIn) + "\"",
+                      Label(ann) + ": installed: Excel 16.0 OPEN1 \"" + ToUtf8(m_addIn) + "\""}));
+    EXPECT_EQ(hivesAfter, m_hivesBefore);
+    const std::vector<std::string> log = RunLog();
+    for (const std::string& wanted :
+         {"unloaded: HKEY_USERS\\" + ToUtf8(noProcess) +
+              ", left loaded by a run that was ended (process 999999 no longer runs)",
+          "unloaded: HKEY_USERS\\" + ToUtf8(otherProgram) +
+              ", left loaded by a run that was ended (process " +
+              std::to_string(GetCurrentProcessId()) + " is another program now)"}) {
+        EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                                [&](const std::string& line) {
+                                    return line.find(wanted) != std::string::npos;
+                                }),
+                  1)
+            << wanted;
+    }
+    ExpectExcelUntouched();
+}
+
+// ann's AppData is redirected, with her own %USERNAME% in it, not this
+// process's: her bare names are in that folder.
 TEST_F(AllUsersRun, CheckPrintsEachPlaceAfterItsUser)
 {
-    const TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001",
-                             List({L"A.xlam", L"/R " + m_addIn})};
+    TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001",
+                       List({L"A.xlam", L"/R " + m_addIn, L"Tools.xlam"})};
+    ann.hive.push_back(
+        {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", L"AppData",
+         InWorkFolder(L"home") + L"\\%USERNAME%\\Roaming"});
     const TestProfile bob = {L"bob", L"S-1-5-21-1111-2222-3333-1002", List({L"A.xlam"})};
     Make(ann);
     Make(bob);
     ReplaceValues(standin::kOptionsKey, OpenValues({m_addIn}));
 
     const RunResult run = Registry(L"/check /allusers /quiet", m_addIn);
+    const RunResult redirected =
+        Registry(L"/check /allusers /quiet",
+                 InWorkFolder(L"home") + L"\\ann\\Roaming\\Microsoft\\AddIns\\Tools.xlam");
 
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(
         Sorted(Lines(run.output)),
         Sorted({ThisUser() + ": installed: Excel 16.0 OPEN \"" + ToUtf8(m_addIn) + "\"",
                 Label(ann) + ": installed: Excel 16.0 OPEN1 \"/R " + ToUtf8(m_addIn) + "\""}));
+    EXPECT_EQ(redirected.exitCode, 0u);
+    EXPECT_EQ(
+        Lines(redirected.output),
+        std::vector<std::string>{Label(ann) + ": installed: Excel 16.0 OPEN2 \"Tools.xlam\""});
     EXPECT_EQ(LoadedHives(), m_hivesBefore);
     ExpectExcelUntouched();
 }

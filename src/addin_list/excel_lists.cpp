@@ -47,28 +47,15 @@ ListError OpenKey(HKEY parent, const std::wstring& name, const std::wstring& pat
     return {status, path};
 }
 
-// Software\Microsoft\Office, one key at a time: a link on the way would lead
-// elsewhere as surely as one at its end. Empty when it is absent.
+// Software\Microsoft\Office, one key at a time. Empty when it is absent.
 ListError OpenOfficeKey(HKEY userRoot, KeyLinks links, RegistryKey& office)
 {
-    office.Close();
-    RegistryKey key;
-    HKEY parent = userRoot;
-    std::wstring path;
-    for (const wchar_t* name : {L"Software", L"Microsoft", L"Office"}) {
-        path += (path.empty() ? L"" : L"\\") + std::wstring(name);
-        RegistryKey child;
-        if (ListError error = OpenKey(parent, name, path, KEY_READ, links, child)) {
-            return error;
-        }
-        if (child.Get() == nullptr) {
-            return {};
-        }
-        key = std::move(child);
-        parent = key.Get();
+    std::wstring failedAt;
+    const LSTATUS status = OpenKeyPath(userRoot, kOfficeKey, KEY_READ, links, office, failedAt);
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
+        return {};
     }
-    office = std::move(key);
-    return {};
+    return {status, failedAt};
 }
 
 // One version's list, through keys opened one below the other and kept in

@@ -179,6 +179,41 @@ LSTATUS RegistryKey::Delete(const std::wstring& name) const
     return RegDeleteValueW(m_key, name.c_str());
 }
 
+LSTATUS OpenKeyPath(HKEY root, const std::wstring& path, REGSAM access, KeyLinks links,
+                    RegistryKey& key, std::wstring& failedAt)
+{
+    key.Close();
+    failedAt.clear();
+    RegistryKey reached;
+    HKEY parent = root;
+    size_t start = 0;
+    while (start < path.size()) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos) {
+            end = path.size();
+        }
+        const std::wstring name = path.substr(start, end - start);
+        start = end + 1;
+        if (name.empty()) {
+            continue;
+        }
+        failedAt += (failedAt.empty() ? L"" : L"\\") + name;
+        RegistryKey child;
+        const LSTATUS status = child.OpenChild(parent, name, access, links);
+        if (status != ERROR_SUCCESS) {
+            return status;
+        }
+        reached = std::move(child);
+        parent = reached.Get();
+    }
+    if (reached.Get() == nullptr) {
+        return ERROR_INVALID_PARAMETER;  // no key named at all
+    }
+    key = std::move(reached);
+    failedAt.clear();
+    return ERROR_SUCCESS;
+}
+
 StoredValue StringValue(const std::wstring& name, const std::wstring& text)
 {
     StoredValue value{name, REG_SZ, {}};

@@ -54,5 +54,13 @@ private:
     HKEY m_key = nullptr;
 };
 
+// Opens path below root one key at a time, each by itself as links says
+// (RegistryKey::OpenChild): with KeyLinks::Refuse a link on the way would
+// lead elsewhere as surely as one at its end, and is refused too. On
+// failure key is empty and failedAt is the path as far as the key that
+// failed (ERROR_FILE_NOT_FOUND: that key is absent).
+LSTATUS OpenKeyPath(HKEY root, const std::wstring& path, REGSAM access, KeyLinks links,
+                    RegistryKey& key, std::wstring& failedAt);
+
 // The bytes of a REG_SZ value holding text.
 StoredValue StringValue(const std::wstring& name, const std::wstring& text);

@@ -5,8 +5,10 @@
 #include "report/report.h"
 #include "report/text.h"
 #include "system/file_state.h"
+#include "users/leftover_hives.h"
 #include "users/privileges.h"
 #include "users/profile_entries.h"
+#include "users/user_environment.h"
 #include "users/user_identity.h"
 
 #include <string>
@@ -44,12 +46,20 @@ std::wstring HiveFile(const std::wstring& folder)
     return folder + L"\\NTUSER.DAT";
 }
 
+// Whether a profile's folder or file is not there: gone, or on a drive this
+// machine no longer has (a disk taken out).
+bool NotThere(const std::wstring& path)
+{
+    const FileState state = StateOf(path);
+    return state == FileState::Gone || state == FileState::NoDrive;
+}
+
 // A mandatory profile's hive is NTUSER.MAN, which users can't change; it
 // counts only where there is no NTUSER.DAT.
 std::wstring ProfileHiveFile(const std::wstring& folder)
 {
     const std::wstring mandatory = folder + L"\\NTUSER.MAN";
-    return StateOf(HiveFile(folder)) == FileState::Gone && StateOf(mandatory) == FileState::Present
+    return NotThere(HiveFile(folder)) && StateOf(mandatory) == FileState::Present
                ? mandatory
                : HiveFile(folder);
 }
@@ -58,10 +68,10 @@ std::wstring ProfileHiveFile(const std::wstring& folder)
 // empty when both are there (or can't be told to be missing).
 std::wstring MissingPart(const std::wstring& folder, const std::wstring& hiveFile)
 {
-    if (StateOf(folder) == FileState::Gone) {
+    if (NotThere(folder)) {
         return folder;
     }
-    return StateOf(hiveFile) == FileState::Gone ? hiveFile : std::wstring();
+    return NotThere(hiveFile) ? hiveFile : std::wstring();
 }
 
 std::wstring LastSegment(const std::wstring& path)
@@ -80,24 +90,33 @@ std::wstring DefaultProfileFolder(const RegistryKey& profileList)
     return profiles.empty() ? std::wstring() : profiles + L"\\Default";
 }
 
-// The user's %APPDATA%, as their own hive says, with their profile folder
-// for %USERPROFILE%.
-std::wstring RoamingFolder(HKEY userRoot, const std::wstring& profileFolder)
+// The user's %APPDATA%: the AppData of their own User Shell Folders,
+// expanded with their own variables, or where it is not set their profile's
+// AppData\Roaming. The keys are read as links says.
+ListError RoamingFolder(HKEY userRoot, KeyLinks links, const Profile& profile, std::wstring& folder)
 {
-    RegistryKey folders;
-    std::wstring appData;
-    if (folders.Open(userRoot, kShellFoldersKey, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
-        folders.ReadString(L"AppData", appData) == ERROR_SUCCESS && !appData.empty()) {
-        const std::wstring variable = L"%USERPROFILE%";
-        if (appData.size() >= variable.size() &&
-            CompareStringOrdinal(appData.c_str(), static_cast<int>(variable.size()),
-                                 variable.c_str(), static_cast<int>(variable.size()),
-                                 TRUE) == CSTR_EQUAL) {
-            appData = profileFolder + appData.substr(variable.size());
-        }
-        return Expanded(appData);
+    folder = profile.folder + L"\\AppData\\Roaming";
+    RegistryKey shellFolders;
+    std::wstring failedAt;
+    const LSTATUS status =
+        OpenKeyPath(userRoot, kShellFoldersKey, KEY_QUERY_VALUE, links, shellFolders, failedAt);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return {};
     }
-    return profileFolder + L"\\AppData\\Roaming";
+    if (status != ERROR_SUCCESS) {
+        return {status, failedAt};
+    }
+    std::wstring appData;
+    if (shellFolders.ReadString(L"AppData", appData) != ERROR_SUCCESS || appData.empty()) {
+        return {};
+    }
+    std::vector<Variable> variables;
+    if (ListError error =
+            ReadUserVariables(userRoot, links, profile.folder, profile.account, variables)) {
+        return error;
+    }
+    folder = ExpandVariables(appData, variables);
+    return {};
 }
 
 }  // namespace
@@ -126,13 +145,13 @@ bool MachineProfiles(std::vector<Profile>& profiles, std::string& why)
         entries.push_back({key, folder});
     }
     for (const CoveredProfile& covered : ProfilesToCover(entries)) {
-        profiles.push_back({covered.sid, covered.folder,
-                            UserLabel(covered.sid, LastSegment(covered.folder)),
-                            covered.ownsLoadedHive});
+        const std::wstring account = AccountName(covered.sid, LastSegment(covered.folder));
+        profiles.push_back({covered.sid, covered.folder, LabelOf(account, covered.sid),
+                            covered.ownsLoadedHive, account});
     }
     const std::wstring defaultFolder = DefaultProfileFolder(profileList);
     if (!defaultFolder.empty() && StateOf(HiveFile(defaultFolder)) == FileState::Present) {
-        profiles.push_back({L"", defaultFolder, "Default (new users' profile)"});
+        profiles.push_back({L"", defaultFolder, "Default (new users' profile)", true, L""});
     }
     return true;
 }
@@ -146,6 +165,9 @@ bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles)
                     "Error");
         return false;
     }
+    // Before this run loads any: a killed run's hives stay loaded until
+    // someone unloads them. They are no failure of this run's.
+    UnloadLeftoverHives();
     if (!MachineProfiles(profiles, why)) {
         ReportError("Every user's Excel lists could not be reached: " + why, "Error");
         return false;
@@ -181,10 +203,13 @@ HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
             why = "no profile here: \"" + AnsiFromWide(missing) + "\" is missing";
             return HiveOpening::Missing;
         }
-        const LSTATUS status = m_loaded.Load(file);
+        const LSTATUS status = m_loaded.Load(file, why);
+        // Gone since the look above: the load made no hive in its place.
+        if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
+            why = "no profile here: \"" + AnsiFromWide(file) + "\" is missing";
+            return HiveOpening::Missing;
+        }
         if (status != ERROR_SUCCESS) {
-            why = "its hive \"" + AnsiFromWide(file) +
-                  "\" could not be loaded: " + SystemMessage(static_cast<DWORD>(status));
             return HiveOpening::Failed;
         }
         m_user.root = m_loaded.Root();
@@ -194,7 +219,16 @@ HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
     // The run is SYSTEM or an administrator here, and the hive is its user's
     // to shape.
     m_user.links = KeyLinks::Refuse;
-    m_user.paths = UserPaths(RoamingFolder(m_user.root, profile.folder) + L"\\Microsoft\\AddIns");
+    std::wstring roaming;
+    if (ListError error = RoamingFolder(m_user.root, m_user.links, profile, roaming)) {
+        why = Describe(error, m_user.rootName);
+        std::string unloadWhy;
+        if (!Close(&unloadWhy)) {
+            why += "; " + unloadWhy;
+        }
+        return HiveOpening::Failed;
+    }
+    m_user.paths = UserPaths(roaming + L"\\Microsoft\\AddIns");
     return HiveOpening::Opened;
 }
 

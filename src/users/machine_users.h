@@ -20,6 +20,9 @@ struct Profile {
     // Whether a hive loaded under HKEY_USERS\<sid> is this profile's, as
     // it is but for the real profile of a user on a temporary one.
     bool ownsLoadedHive = true;
+    // The account's name, the user's %USERNAME%, as the label names it;
+    // empty for the default profile.
+    std::wstring account;
 };
 
 // The profiles Windows lists under ProfileList, without the service
@@ -65,7 +68,8 @@ private:
 };
 
 // What a run over every user starts with: the privileges to load hives,
-// and the profiles. False, having reported why, when it can't go on; doing
+// the hives that killed runs left loaded unloaded (leftover_hives.h), and
+// the profiles. False, having reported why, when it can't go on; doing
 // says what the run does, "Changing" or "Reading".
 bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles);
 

@@ -4,7 +4,7 @@
 
 #include <sddl.h>
 
-std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackName)
+std::wstring AccountName(const std::wstring& sidText, const std::wstring& fallbackName)
 {
     std::wstring name = fallbackName;
     PSID sid = nullptr;
@@ -20,5 +20,15 @@ std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackN
         }
         LocalFree(sid);
     }
-    return AnsiFromWide(name) + " (" + AnsiFromWide(sidText) + ")";
+    return name;
+}
+
+std::string LabelOf(const std::wstring& accountName, const std::wstring& sidText)
+{
+    return AnsiFromWide(accountName) + " (" + AnsiFromWide(sidText) + ")";
+}
+
+std::string UserLabel(const std::wstring& sidText, const std::wstring& fallbackName)
+{
+    return LabelOf(AccountName(sidText, fallbackName), sidText);
 }
