@@ -10,8 +10,9 @@ wineserver=/usr/lib/wine/wineserver
 # What the program, the stand-in and the demo need.
 demo_packages=(wine wine64 g++-mingw-w64-x86-64 cmake ninja-build)
 # And the tests: GoogleTest, the clang build (llvm-14 has llvm-windres, its
-# resource compiler) and the format check.
-test_packages=("${demo_packages[@]}" googletest clang lld llvm-14 clang-format)
+# resource compiler), the format check, and a JSON parser to read back the
+# program's JSON lines.
+test_packages=("${demo_packages[@]}" googletest clang lld llvm-14 clang-format nlohmann-json3-dev)
 # The reproducibility check, the signing test and the installers' tests:
 # git for the clean copies, zip to make the release zip the same every time,
 # osslsigncode and openssl to sign and verify, unzip to compare zips, wixl

@@ -3,8 +3,10 @@
 #include "addin_list/addin_match.h"
 #include "addin_list/excel_lists.h"
 #include "addin_list/list_change.h"
+#include "addin_list/open_value.h"
 #include "report/console.h"
 #include "report/exit_status.h"
+#include "report/json_line.h"
 #include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
@@ -13,19 +15,42 @@
 
 namespace {
 
-// One line per place the add-in is installed, each after prefix; false
-// when the user's lists could not be read (reported).
-bool PrintPlaces(const UserHive& user, const std::wstring& addInPath, const std::string& prefix)
+// A user's list that could not be read: a report, and for tools an object
+// that says so.
+void TellUnreadable(const std::string& label, const std::wstring& name, const std::wstring& sid,
+                    const std::string& why, bool json)
+{
+    ReportError(label + "Excel's add-in list could not be read (" + why + ")", "Error");
+    if (json) {
+        WriteJsonLine(UserFields(name, sid).Text("error", WideFromAnsi(why)).Object());
+    }
+}
+
+// One line (or object) per place an add-in is installed, each after prefix;
+// false when the user's lists could not be read (reported).
+bool PrintPlaces(const UserHive& user, const std::vector<AddInPath>& addInPaths,
+                 const Options& options, const std::string& prefix)
 {
     std::vector<ExcelList> lists;
     if (const ListError error = ReadExcelLists(user.root, lists, user.links)) {
-        ReportError(prefix + "Excel's add-in list could not be read (" +
-                        Describe(error, user.rootName) + ")",
-                    "Error");
+        TellUnreadable(prefix, user.name, user.sid, Describe(error, user.rootName), options.json);
         return false;
     }
-    const AddInMatcher addIn(addInPath, user.paths);
-    for (const InstalledPlace& place : InstalledPlaces(lists, addIn)) {
+    const std::vector<AddInMatcher> addIns =
+        MatchersFor(addInPaths, user.paths, {options.anyFolder, user.own});
+    for (const InstalledPlace& place : InstalledPlaces(lists, addIns)) {
+        if (options.json) {
+            const std::wstring file = ParseOpenValue(place.data).file;
+            WriteJsonLine(UserFields(user.name, user.sid)
+                              .Text("excel", place.version)
+                              .Text("where", place.valueName)
+                              .Text("value", place.data)
+                              .Text("path", FullPath(file, user.paths))
+                              .Boolean("installed", true)
+                              .Text("addin", addIns[place.addIn].FullPath())
+                              .Object());
+            continue;
+        }
         WriteLine(STD_OUTPUT_HANDLE, EscapedLine(prefix + "installed: " + ExcelName(place.version) +
                                                  " " + AnsiFromWide(place.valueName) + " \"" +
                                                  AnsiFromWide(place.data) + "\""));
@@ -34,7 +59,7 @@ bool PrintPlaces(const UserHive& user, const std::wstring& addInPath, const std:
 }
 
 // Every profile's places, each line after its user.
-int CheckAllUsers(const std::wstring& addInPath)
+int CheckAllUsers(const std::vector<AddInPath>& addIns, const Options& options)
 {
     std::vector<Profile> profiles;
     if (!StartAllUsersRun("Reading", profiles)) {
@@ -52,12 +77,11 @@ int CheckAllUsers(const std::wstring& addInPath)
             continue;
         }
         if (opening == HiveOpening::Failed) {
-            ReportError(profile.label + ": Excel's add-in list could not be read (" + why + ")",
-                        "Error");
+            TellUnreadable(profile.label + ": ", profile.account, profile.sid, why, options.json);
             failed = true;
             continue;
         }
-        failed = !PrintPlaces(hive.User(), addInPath, profile.label + ": ") || failed;
+        failed = !PrintPlaces(hive.User(), addIns, options, profile.label + ": ") || failed;
         if (!hive.Close(&why)) {
             ReportError(profile.label + ": " + why, "Error");
             failed = true;
@@ -68,10 +92,14 @@ int CheckAllUsers(const std::wstring& addInPath)
 
 }  // namespace
 
-int CheckWhereInstalled(const Options& options, const AddInFile& addIn)
+int CheckWhereInstalled(const Options& options, const std::vector<AddInFile>& files)
 {
-    if (options.allUsers) {
-        return CheckAllUsers(addIn.full);
+    std::vector<AddInPath> addIns;
+    for (const AddInFile& file : files) {
+        addIns.push_back(NamesOfPath(file.full));
     }
-    return PrintPlaces(CurrentUserHive(), addIn.full, "") ? kExitUninstalled : kExitListFailed;
+    if (options.allUsers) {
+        return CheckAllUsers(addIns, options);
+    }
+    return PrintPlaces(CurrentUserHive(), addIns, options, "") ? kExitUninstalled : kExitListFailed;
 }

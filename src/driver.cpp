@@ -21,6 +21,7 @@
 #include "version.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -38,8 +39,9 @@ void LogStart(const Options& options)
     for (const std::string& arg : options.afterPath) {
         rest += " \"" + arg + "\"";
     }
-    LogEvent(std::string("start: uninstall-addin ") + kProgramVersion + "; add-in \"" +
-             options.addInPath + "\"; switches:" + (switches.empty() ? " none" : switches) +
+    const std::string addIn = options.mode == Mode::List ? "none" : "\"" + options.addInPath + "\"";
+    LogEvent(std::string("start: uninstall-addin ") + kProgramVersion + "; add-in " + addIn +
+             "; switches:" + (switches.empty() ? " none" : switches) +
              (rest.empty() ? "" : "; after the add-in file:" + rest));
 }
 
@@ -80,23 +82,33 @@ int Run(const std::vector<std::string>& arguments)
         return EndRun(kExitUsage);
     }
 
-    // Every mode means the file that Windows would open from here.
-    AddInFile addIn;
-    std::string problem;
-    if (!LocateAddInFile(options.addInPath, addIn, problem)) {
-        ReportUsageError(problem, ShortUsage());
-        return EndRun(kExitUsage);
+    if (options.mode == Mode::List) {
+        const int status = ListAddIns(options);
+        return EndRun(status, status == kExitUninstalled ? "listed" : nullptr);
     }
-    const std::string full = AnsiFromWide(addIn.full);
-    if (full != addIn.typed) {
-        LogEvent("add-in file: \"" + full + "\"");
+
+    // Every mode means the files that Windows would open from here.
+    std::vector<AddInFile> addIns;
+    std::vector<bool> namesAFile;
+    for (const std::string& path : AddInPaths(options)) {
+        AddInFile addIn;
+        std::string problem;
+        if (!LocateAddInFile(path, addIn, problem)) {
+            ReportUsageError(problem, ShortUsage());
+            return EndRun(kExitUsage);
+        }
+        const std::string full = AnsiFromWide(addIn.full);
+        if (full != addIn.typed) {
+            LogEvent("add-in file: \"" + full + "\"");
+        }
+        namesAFile.push_back(addIn.state != FileState::Gone && addIn.state != FileState::Folder &&
+                             addIn.state != FileState::NoDrive);
+        addIns.push_back(std::move(addIn));
     }
-    const bool namesAFile = addIn.state != FileState::Gone && addIn.state != FileState::Folder &&
-                            addIn.state != FileState::NoDrive;
-    problem = ProblemWithArgumentsAfterPath(options, namesAFile);
+    std::string problem = ProblemWithPaths(options, namesAFile);
     // Excel needs the file; the other modes match the path as text.
     if (problem.empty() && options.mode == Mode::Excel) {
-        problem = DriveProblem(addIn);
+        problem = DriveProblem(addIns.front());
     }
     if (!problem.empty()) {
         ReportUsageError(problem, ShortUsage());
@@ -105,11 +117,11 @@ int Run(const std::vector<std::string>& arguments)
 
     switch (options.mode) {
     case Mode::Check: {
-        const int status = CheckWhereInstalled(options, addIn);
+        const int status = CheckWhereInstalled(options, addIns);
         return EndRun(status, status == kExitUninstalled ? "checked" : nullptr);
     }
-    case Mode::Registry: return EndRun(UninstallThroughRegistry(options, addIn));
-    default: return EndRun(UninstallThroughExcel(options, addIn));
+    case Mode::Registry: return EndRun(UninstallThroughRegistry(options, addIns));
+    default: return EndRun(UninstallThroughExcel(options, addIns.front()));
     }
 }
 

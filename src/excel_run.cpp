@@ -4,6 +4,7 @@
 #include "addin_list/excel_lists.h"
 #include "addin_list/list_change.h"
 #include "addin_list/lists_turn.h"
+#include "addin_list/open_value.h"
 #include "excel/addin_volume.h"
 #include "excel/excel_client.h"
 #include "excel/excel_running.h"
@@ -14,6 +15,7 @@
 #include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
+#include "users/user_hive.h"
 
 namespace {
 
@@ -69,7 +71,7 @@ int ProveUninstalled(const AddInMatcher& addIn)
                     "Error");
         return kExitListFailed;
     }
-    const std::vector<InstalledPlace> places = InstalledPlaces(lists, addIn);
+    const std::vector<InstalledPlace> places = InstalledPlaces(lists, {addIn});
     if (!places.empty()) {
         ReportError("Excel still lists the add-in as installed (\"" +
                         AnsiFromWide(places.front().valueName) + "\" under " +
@@ -80,22 +82,59 @@ int ProveUninstalled(const AddInMatcher& addIn)
     return kExitUninstalled;
 }
 
-// Off the Add-ins dialog: every version's Add-in Manager value, and any
-// OPEN value that another version still has.
-int TakeOffAddInsDialog(const AddInMatcher& addIn, unsigned timeoutSeconds)
+// A line for each copy of the add-in elsewhere that went, on standard
+// output and in the log.
+void TellCopies(const ListChangeOutcome& outcome, const AddInMatcher& thisFile,
+                const PathBase& paths)
 {
+    const UserHive user = CurrentUserHive();
+    const auto tell = [&](const std::wstring& path, const std::string& what) {
+        const std::string line = user.label + ": copy \"" + AnsiFromWide(path) + "\": " + what;
+        WriteLine(STD_OUTPUT_HANDLE, EscapedLine(line));
+        LogEvent("result: " + line);
+    };
+    for (const InstalledPlace& place : outcome.removed) {
+        const std::wstring copy = FullPath(ParseOpenValue(place.data).file, paths);
+        if (!thisFile.IsPath(copy)) {
+            tell(copy, "removed \"" + AnsiFromWide(place.valueName) + "\" under " +
+                           ExcelName(place.version));
+        }
+    }
+    for (const DialogPlace& place : outcome.takenOffDialog) {
+        if (!thisFile.IsPath(place.name)) {
+            tell(place.name, "taken off the Add-ins list under " + ExcelName(place.version));
+        }
+    }
+}
+
+// After Excel: with /remove, off the Add-ins dialog, every version's Add-in
+// Manager value and any OPEN value that another version still has; with
+// /anyfolder, every copy elsewhere out of the lists too, as /registry takes
+// them out. One change, under one turn.
+int TakeOutAfterExcel(const AddInFile& file, const Options& options)
+{
+    if (!options.remove && !options.anyFolder) {
+        return kExitUninstalled;
+    }
     OwnListsTurn turn;
     int refused = kExitUninstalled;
-    if (!turn.Take(timeoutSeconds, refused)) {
+    if (!turn.Take(options.timeoutSeconds, refused)) {
         return refused;
     }
-    const ListError error =
-        TakeOutOfLists(HKEY_CURRENT_USER, KeyLinks::Follow, addIn, DialogEntry::TakeOff, "").error;
-    if (error) {
-        ReportError("The add-in could not be taken off Excel's Add-ins list (" +
-                        Describe(error, kCurrentUserRoot) + ")",
+    const AddInPath path = NamesOfPath(file.full);
+    const PathBase paths = CurrentUserPaths();
+    const AddInMatcher addIn(path, paths, {options.anyFolder, true});
+    const ListChangeOutcome outcome =
+        TakeOutOfLists(HKEY_CURRENT_USER, KeyLinks::Follow, {addIn},
+                       options.remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, "");
+    if (outcome.error) {
+        ReportError("The add-in could not be taken off Excel's lists (" +
+                        Describe(outcome.error, kCurrentUserRoot) + ")",
                     "Error");
         return kExitListFailed;
+    }
+    if (options.anyFolder) {
+        TellCopies(outcome, AddInMatcher(path, paths), paths);
     }
     return kExitUninstalled;
 }
@@ -115,10 +154,9 @@ int UninstallThroughExcel(const Options& options, const AddInFile& file)
     if (status != kExitUninstalled) {
         return status;
     }
-    const AddInMatcher addIn(file.full, CurrentUserPaths());
-    int proof = ProveUninstalled(addIn);
-    if (proof == kExitUninstalled && options.remove) {
-        proof = TakeOffAddInsDialog(addIn, options.timeoutSeconds);
+    int proof = ProveUninstalled(AddInMatcher(file.full, CurrentUserPaths()));
+    if (proof == kExitUninstalled) {
+        proof = TakeOutAfterExcel(file, options);
     }
     // An Excel the user opened meanwhile would put the old list back.
     return proof == kExitUninstalled && ReportExcelOpenedDuringRun() ? kExitExcelWasRunning : proof;

@@ -14,25 +14,54 @@
 #include "users/machine_users.h"
 #include "users/user_hive.h"
 
-#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace {
 
-// "removed "OPEN2" under Excel 16.0", "not installed"; with what went off
-// the Add-ins dialog after it.
-std::string Summary(const ListChangeOutcome& outcome)
+// What a run takes out of each user's lists, the same for every user.
+struct Removal {
+    std::vector<AddInPath> addIns;  // looked up once, for every user
+    bool remove = false;            // off the Add-ins dialog too
+    bool anyFolder = false;         // every copy, by its file name
+};
+
+Removal RemovalOf(const std::vector<AddInFile>& files, const Options& options, bool remove)
+{
+    Removal removal{{}, remove, options.anyFolder};
+    for (const AddInFile& file : files) {
+        removal.addIns.push_back(NamesOfPath(file.full));
+    }
+    return removal;
+}
+
+// "removed "OPEN2" under Excel 16.0", "not installed", for the add-in
+// addIn; with what went off the Add-ins dialog after it. Where copies count
+// or several add-ins share the line's user, each value is named.
+std::string Summary(const ListChangeOutcome& outcome, size_t addIn, bool named)
 {
     std::string summary;
     for (const InstalledPlace& place : outcome.removed) {
+        if (place.addIn != addIn) {
+            continue;
+        }
         summary += (summary.empty() ? "removed \"" : ", \"") + AnsiFromWide(place.valueName) +
-                   "\" under " + ExcelName(place.version);
+                   "\"" + (named ? " (\"" + AnsiFromWide(place.data) + "\")" : "") + " under " +
+                   ExcelName(place.version);
     }
     if (summary.empty()) {
         summary = "not installed";
     }
-    for (size_t i = 0; i < outcome.takenOffDialog.size(); ++i) {
-        summary += (i == 0 ? "; taken off the Add-ins list under " : ", ") +
-                   ExcelName(outcome.takenOffDialog[i]);
+    bool first = true;
+    for (const DialogPlace& place : outcome.takenOffDialog) {
+        if (place.addIn != addIn) {
+            continue;
+        }
+        const std::string under = named ? "\"" + AnsiFromWide(place.name) + "\" under " : "";
+        summary +=
+            (first ? "; taken off the Add-ins list " + (named ? under : "under ") : ", " + under) +
+            ExcelName(place.version);
+        first = false;
     }
     return summary;
 }
@@ -46,31 +75,37 @@ void Tell(const std::string& user, const std::string& result)
     LogEvent("result: " + line);
 }
 
-// Takes the add-in out of every Excel version's list of one user; the
-// status of that user's part of the run. The caller holds the turn. note,
-// when given, leads the user's line; changed, when given, tells whether
-// anything was written.
-int UninstallForUser(const UserHive& user, const std::wstring& addInPath, bool remove,
-                     const std::string& note = "", bool* changed = nullptr)
+// Takes the add-ins out of every Excel version's list of one user, in one
+// change; the status of that user's part of the run. The caller holds the
+// turn. note, when given, leads the user's line; changed tells whether
+// anything was written. One add-in gets one line; several get a line each,
+// after its path.
+int UninstallForUser(const UserHive& user, const Removal& removal, const std::string& note,
+                     bool& changed)
 {
-    const AddInMatcher addIn(addInPath, user.paths);
+    const std::vector<AddInMatcher> addIns =
+        MatchersFor(removal.addIns, user.paths, {removal.anyFolder, user.own});
     const ListChangeOutcome outcome =
-        TakeOutOfLists(user.root, user.links, addIn,
-                       remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
-    if (changed != nullptr) {
-        *changed = !outcome.removed.empty() || !outcome.takenOffDialog.empty();
-    }
+        TakeOutOfLists(user.root, user.links, addIns,
+                       removal.remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
+    changed = !outcome.removed.empty() || !outcome.takenOffDialog.empty();
     if (outcome.error) {
         Tell(user.label, note + "failed: " + Describe(outcome.error, user.rootName));
         return kExitListFailed;
     }
-    Tell(user.label, note + Summary(outcome));
+    if (addIns.size() == 1) {
+        Tell(user.label, note + Summary(outcome, 0, removal.anyFolder));
+        return kExitUninstalled;
+    }
+    for (size_t i = 0; i < addIns.size(); ++i) {
+        Tell(user.label,
+             note + "\"" + AnsiFromWide(addIns[i].FullPath()) + "\": " + Summary(outcome, i, true));
+    }
     return kExitUninstalled;
 }
 
 // This user's part of a run, under its turn.
-int UninstallForThisUser(const Options& options, const std::wstring& addInPath, bool remove,
-                         const std::string& note)
+int UninstallForThisUser(const Options& options, const Removal& removal, const std::string& note)
 {
     OwnListsTurn turn;
     int refused = kExitUninstalled;
@@ -78,7 +113,7 @@ int UninstallForThisUser(const Options& options, const std::wstring& addInPath, 
         return refused;
     }
     bool changed = false;
-    const int status = UninstallForUser(CurrentUserHive(), addInPath, remove, note, &changed);
+    const int status = UninstallForUser(CurrentUserHive(), removal, note, changed);
     // Before any box: one that nobody answers must hold no other run back.
     turn.Release();
     // An Excel the user opened meanwhile read the old list and would put it
@@ -110,8 +145,8 @@ bool ExcelKeepsUserWaiting(const Profile& profile)
 // turn. A logged-on user may be changing their own lists, or running Excel:
 // their lock first, then a look at their Excel. changed, when the user's
 // lists were changed, tells whether they are logged on.
-int UninstallForProfile(const Profile& profile, const Options& options,
-                        const std::wstring& addInPath, bool& changed, bool& loggedOn)
+int UninstallForProfile(const Profile& profile, const Options& options, const Removal& removal,
+                        bool& changed, bool& loggedOn)
 {
     changed = false;
     loggedOn = !profile.sid.empty() && IsProfileLoaded(profile);
@@ -141,7 +176,7 @@ int UninstallForProfile(const Profile& profile, const Options& options,
     case HiveOpening::Missing: Tell(profile.label, why); return kExitUninstalled;
     case HiveOpening::Failed: Tell(profile.label, "failed: " + why); return kExitListFailed;
     }
-    int status = UninstallForUser(hive.User(), addInPath, options.remove, "", &changed);
+    int status = UninstallForUser(hive.User(), removal, "", changed);
     if (!hive.Close(&why)) {
         ReportError(profile.label + ": " + why, "Error");
         status = kExitListFailed;
@@ -175,7 +210,7 @@ bool ExcelOpenedMeanwhile(const std::vector<const Profile*>& changed)
     return opened;
 }
 
-int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
+int UninstallForAllUsers(const Removal& removal, const Options& options)
 {
     std::vector<Profile> profiles;
     if (!StartAllUsersRun("Changing", profiles)) {
@@ -196,7 +231,7 @@ int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
     for (const Profile& profile : profiles) {
         bool changed = false;
         bool loggedOn = false;
-        const int status = UninstallForProfile(profile, options, addInPath, changed, loggedOn);
+        const int status = UninstallForProfile(profile, options, removal, changed, loggedOn);
         skipped = skipped || status == kExitExcelWasRunning;
         failed = failed || status == kExitListFailed;
         if (changed && loggedOn) {
@@ -211,22 +246,23 @@ int UninstallForAllUsers(const std::wstring& addInPath, const Options& options)
 
 }  // namespace
 
-int UninstallThroughRegistry(const Options& options, const AddInFile& addIn)
+int UninstallThroughRegistry(const Options& options, const std::vector<AddInFile>& addIns)
 {
+    const Removal removal = RemovalOf(addIns, options, options.remove);
     if (options.allUsers) {
-        return UninstallForAllUsers(addIn.full, options);
+        return UninstallForAllUsers(removal, options);
     }
     // An open Excel would write its old list back when it closes.
     if (!options.force && !WaitUntilExcelIsClosed()) {
         return kExitExcelWasRunning;
     }
-    return UninstallForThisUser(options, addIn.full, options.remove, "");
+    return UninstallForThisUser(options, removal, "");
 }
 
 int UninstallGoneAddIn(const Options& options, const AddInFile& addIn)
 {
     // Its Add-in Manager entry would only be a dead one that Excel asks
     // about at every start.
-    return UninstallForThisUser(options, addIn.full, true,
+    return UninstallForThisUser(options, RemovalOf({addIn}, options, true),
                                 "the add-in file \"" + AnsiFromWide(addIn.full) + "\" is gone; ");
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -137,7 +139,7 @@ TEST(AddInMatch, ComparesFolderByFolderWithTheNamesOfTheAdministratorsPathOnly)
     const std::wstring addIn = L"C:\\Program Files\\Contoso Tools\\Sales Add-in.xlam";
     const std::vector<std::wstring> onTheWay = {L"C:\\Program Files",
                                                 L"C:\\Program Files\\Contoso Tools", addIn};
-    const AddInMatcher matcher(addIn, kBase, disk.Lookup());
+    const AddInMatcher matcher(addIn, kBase, {}, disk.Lookup());
     EXPECT_EQ(disk.asked, onTheWay);
 
     struct Case {
@@ -169,7 +171,8 @@ TEST(AddInMatch, ComparesFolderByFolderWithTheNamesOfTheAdministratorsPathOnly)
 
     // Given by its short name, the add-in is named by its long one.
     disk.asked.clear();
-    const AddInMatcher typedShort(L"C:\\PROGRA~1\\CONTOS~1\\SALESA~1.XLA", kBase, disk.Lookup());
+    const AddInMatcher typedShort(L"C:\\PROGRA~1\\CONTOS~1\\SALESA~1.XLA", kBase, {},
+                                  disk.Lookup());
     EXPECT_EQ(typedShort.FullPath(), addIn);
     EXPECT_TRUE(typedShort.NamedBy(StringValue(L"OPEN", L"\"" + addIn + L"\"")));
     EXPECT_EQ(disk.asked.size(), 3u);
@@ -180,10 +183,62 @@ TEST(AddInMatch, ComparesFolderByFolderWithTheNamesOfTheAdministratorsPathOnly)
                                 L"D:\\A~1.xlam", L"E:\\A~1.xlam", L"Q:\\A~1.xlam"}) {
         SCOPED_TRACE(Shown(path));
         disk.asked.clear();
-        const AddInMatcher elsewhere(path, kBase, disk.Lookup());
+        const AddInMatcher elsewhere(path, kBase, {}, disk.Lookup());
         EXPECT_TRUE(disk.asked.empty());
         EXPECT_TRUE(elsewhere.IsPath(path));
         EXPECT_FALSE(elsewhere.IsPath(L"C:\\A~1.xlam"));
+    }
+}
+
+// /anyfolder: every copy, by the add-in's whole file name, in any folder.
+// A short name elsewhere is looked up only in the run's own user's values;
+// in another's it can't be told from another file's, and is no copy.
+TEST(AddInMatch, AnyFolderFindsEveryCopyByItsWholeName)
+{
+    const std::wstring addIn = L"C:\\Program Files\\Contoso\\Contoso.xlam";
+    const std::map<std::wstring, NameForms> disk = {
+        {L"C:\\Program Files", {L"Program Files", L"PROGRA~1"}},
+        {L"C:\\Program Files\\Contoso", {L"Contoso", L""}},
+        {addIn, {L"Contoso.xlam", L"CONTOS~1.XLA"}},
+        {L"C:\\Users\\ann\\Desktop\\CONTOS~1.XLA", {L"Contoso.xlam", L"CONTOS~1.XLA"}},
+        {L"C:\\Users\\ann\\Desktop\\CONTOS~2.XLA", {L"ContosoTools.xlam", L"CONTOS~2.XLA"}},
+    };
+    std::vector<std::wstring> asked;
+    const NameLookup lookUp = [&](const std::wstring& path) -> std::optional<NameForms> {
+        asked.push_back(path);
+        const auto found = disk.find(path);
+        return found == disk.end() ? std::nullopt : std::optional<NameForms>(found->second);
+    };
+    struct Case {
+        std::wstring data;
+        bool ownUser;  // in the values of the run's own user
+        bool names;
+        bool lookedUp;  // the user's value asked about
+    };
+    const Case cases[] = {
+        {L"C:\\Users\\ann\\Desktop\\Contoso.xlam", false, true, false},
+        {L"/R \"D:\\Old Version\\CONTOSO.XLAM\"", false, true, false},
+        {L"\\\\srv\\share\\contoso.xlam", false, true, false},
+        {L"Contoso.xlam", false, true, false},
+        {L"C:\\PROGRA~1\\Contoso\\CONTOS~1.XLA", false, true, false},
+        // Never a look-alike, nor an automation add-in.
+        {L"C:\\Users\\ann\\Desktop\\ContosoTools.xlam", true, false, false},
+        {L"C:\\Users\\ann\\Desktop\\Contoso.xlam.bak", true, false, false},
+        {L"C:\\Users\\ann\\Desktop\\Contoso(1).xlam", true, false, false},
+        {L"C:\\Users\\ann\\Desktop\\Contoso.xla", true, false, false},
+        {L"/A Contoso.xlam", true, false, false},
+        // A short name elsewhere: whose it is, only a look can tell.
+        {L"C:\\Users\\ann\\Desktop\\CONTOS~1.XLA", true, true, true},
+        {L"C:\\Users\\ann\\Desktop\\CONTOS~2.XLA", true, false, true},
+        {L"C:\\Users\\ann\\Desktop\\CONTOS~1.XLA", false, false, false},
+        {L"E:\\Users\\ann\\CONTOS~1.XLA", true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Shown(c.data) + (c.ownUser ? " (own)" : ""));
+        const AddInMatcher matcher(addIn, kBase, {true, c.ownUser}, lookUp);
+        asked.clear();
+        EXPECT_EQ(matcher.NamedBy(StringValue(L"OPEN", c.data)), c.names);
+        EXPECT_EQ(asked.empty(), !c.lookedUp);
     }
 }
 

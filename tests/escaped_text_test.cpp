@@ -2,8 +2,12 @@
 // chose: nothing in it can start a line of its own or hide what follows.
 
 #include "report/escaped_text.h"
+#include "report/json_line.h"
 
 #include <gtest/gtest.h>
+#if HAVE_JSON_PARSER
+#include <nlohmann/json.hpp>
+#endif
 
 #include <string>
 
@@ -38,6 +42,56 @@ TEST(EscapedText, ShowsControlCharactersAsEscapesAndPathsAsTheyAre)
     for (const Case& c : cases) {
         EXPECT_EQ(EscapeControls(c.text), c.shown);
     }
+}
+
+// JSON lines for tools: ASCII only, and a real parser reads back the text
+// as stored, whatever the registry holds.
+TEST(EscapedText, WritesJsonThatReadsBackAsStored)
+{
+    struct Case {
+        std::wstring text;
+        std::string written;
+        std::string read;  // as UTF-8; empty where no strict parser takes it
+    };
+    const Case cases[] = {
+        {L"C:\\Add-ins\\calc.xll", "\"C:\\\\Add-ins\\\\calc.xll\"", "C:\\Add-ins\\calc.xll"},
+        {L"/R \"C:\\x.xlam\"", "\"/R \\\"C:\\\\x.xlam\\\"\"", "/R \"C:\\x.xlam\""},
+        {L"", "\"\"", ""},
+        {L"a\r\nb\tc", "\"a\\r\\nb\\tc\"", "a\r\nb\tc"},
+        {std::wstring(L"\x1b[8m\0\x7f", 6), "\"\\u001b[8m\\u0000\\u007f\"",
+         std::string("\x1b[8m\0\x7f", 6)},
+        {L"Caf\u00e9 \u03a9 \u2028", "\"Caf\\u00e9 \\u03a9 \\u2028\"",
+         "Caf\xc3\xa9 \xce\xa9 \xe2\x80\xa8"},
+        // A character beyond the first plane is a surrogate pair.
+        {L"\xd83d\xde00", "\"\\ud83d\\ude00\"", "\xf0\x9f\x98\x80"},
+        // Registry data need not be valid UTF-16: a lone surrogate is kept.
+        {L"x\xd800y", "\"x\\ud800y\"", ""},
+    };
+    for (const Case& c : cases) {
+        const std::string line = JsonLine().Text("value", c.text).Object();
+        EXPECT_EQ(line, "{\"value\":" + c.written + "}");
+        for (const char byte : line) {
+            EXPECT_TRUE(byte >= 0x20 && byte < 0x7f) << line;
+        }
+#if HAVE_JSON_PARSER
+        if (!c.read.empty() || c.text.empty()) {
+            EXPECT_EQ(nlohmann::json::parse(line).at("value").get<std::string>(), c.read) << line;
+        }
+#endif
+    }
+    const std::string object = JsonLine()
+                                   .Text("user", L"ann")
+                                   .Null("path")
+                                   .Boolean("installed", true)
+                                   .Number("xll_bits", 64)
+                                   .Object();
+    EXPECT_EQ(object, "{\"user\":\"ann\",\"path\":null,\"installed\":true,\"xll_bits\":64}");
+#if HAVE_JSON_PARSER
+    const nlohmann::json parsed = nlohmann::json::parse(object);
+    EXPECT_TRUE(parsed.at("path").is_null());
+    EXPECT_EQ(parsed.at("installed"), true);
+    EXPECT_EQ(parsed.at("xll_bits"), 64);
+#endif
 }
 
 }  // namespace

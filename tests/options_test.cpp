@@ -224,6 +224,57 @@ TEST(Options, ChoosesTheModeAndRejectsSwitchesThatCantGoTogether)
          false,
          false,
          "The switch \"/allusers:yes\" takes no value"},
+        // An inventory takes no add-in and changes nothing; /json goes with
+        // it and with /check; /anyfolder with every mode that takes an add-in.
+        {{"/list"}, Mode::List, false, false, ""},
+        {{"/list", "/allusers", "/json", "/quiet", "/log:x.log"}, Mode::List, true, false, ""},
+        {{"/list", "a.xlam"},
+         Mode::List,
+         false,
+         false,
+         "The switch \"/list\" takes no add-in file, and \"a.xlam\" was given"},
+        {{"/list", "/remove"},
+         Mode::List,
+         false,
+         true,
+         "The switch \"/remove\" can't be used with \"/list\""},
+        {{"/LIST", "/check"},
+         Mode::List,
+         false,
+         false,
+         "The switch \"/check\" can't be used with \"/LIST\""},
+        {{"/list", "/anyfolder"},
+         Mode::List,
+         false,
+         false,
+         "The switch \"/anyfolder\" can't be used with \"/list\""},
+        {{"/check", "/json", "/anyfolder", "a.xlam"}, Mode::Check, false, false, ""},
+        {{"/json", "a.xlam"},
+         Mode::Excel,
+         false,
+         false,
+         "The switch \"/json\" goes with /list or /check only"},
+        {{"/registry", "-json", "a.xlam"},
+         Mode::Registry,
+         false,
+         false,
+         "The switch \"-json\" goes with /list or /check only"},
+        {{"/anyfolder", "/allusers", "a.xlam"}, Mode::Registry, true, false, ""},
+        {{"/anyfolder", "a.xlam"}, Mode::Excel, false, false, ""},
+        // Several add-ins where the lists are read once for all of them.
+        {{"/registry", "a.xlam", "b.xll", "/remove"}, Mode::Registry, false, true, ""},
+        {{"/registry", "a.xlam", "/norestart"},
+         Mode::Registry,
+         false,
+         false,
+         "\"/norestart\" after the add-in file is not one of the switches; only switches and "
+         "add-in files may follow it"},
+        {{"/check", "a.xlam", "--", "/norestart"}, Mode::Check, false, false, ""},
+        {{"/check", "a.xlam", ""},
+         Mode::Check,
+         false,
+         false,
+         "An add-in file name after the first is empty"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Shown(c.args));
@@ -256,38 +307,54 @@ TEST(Options, KeepsTheSwitchesAsTypedForTheLog)
 }
 
 // A path typed without quotes arrives cut at its blanks; the rest follows it.
-TEST(Options, JudgesWhatFollowsThePath)
+// /registry, /allusers and /check take several add-ins; a run through Excel
+// takes the first and ignores the rest, as it always has.
+TEST(Options, TakesTheAddInsAndJudgesWhatFollowsEach)
 {
+    using Names = std::vector<bool>;
     struct Case {
         Args args;
-        bool pathNamesAFile;
+        Args paths;
+        Names namesAFile;
         std::string problem;
     };
     const std::string cut =
         "The add-in file \"C:\\Program\" does not exist, and \"Files\\Contoso\\x.xlam\" follows "
         "it. A path with blanks needs quotes, as in \"C:\\Program Files\\Contoso\\x.xlam\"";
     const Case cases[] = {
-        {{"/registry", "C:\\Program", "Files\\Contoso\\x.xlam"}, false, cut},
-        {{"C:\\Program", "Files\\Contoso\\x.xlam", "/quiet"}, false, cut},
-        {{"/check", "C:\\Program", "Files\\Contoso\\x.xlam"}, false, cut},
+        {{"/registry", "C:\\Program", "Files\\Contoso\\x.xlam"},
+         {"C:\\Program", "Files\\Contoso\\x.xlam"},
+         {false, false},
+         cut},
+        {{"C:\\Program", "Files\\Contoso\\x.xlam", "/quiet"}, {"C:\\Program"}, {false}, cut},
+        {{"/check", "C:\\Program", "Files\\Contoso\\x.xlam", "D:\\y.xll"},
+         {"C:\\Program", "Files\\Contoso\\x.xlam", "D:\\y.xll"},
+         {false, false, true},
+         cut},
+        {{"/registry", "C:\\Program", "Files\\My", "Contoso\\x.xlam"},
+         {"C:\\Program", "Files\\My", "Contoso\\x.xlam"},
+         {false, false, false},
+         "The add-in file \"C:\\Program\" does not exist, and \"Files\\My Contoso\\x.xlam\" "
+         "follows it. A path with blanks needs quotes, as in \"C:\\Program Files\\My "
+         "Contoso\\x.xlam\""},
+        // Files gone already, each given in full, are no cut path.
+        {{"/allusers", "C:\\Old\\a.xlam", "\\\\srv\\s\\b.xll", "C:\\Old\\c.xll"},
+         {"C:\\Old\\a.xlam", "\\\\srv\\s\\b.xll", "C:\\Old\\c.xll"},
+         {false, false, false},
+         ""},
         // A run through Excel ignores what follows a file, as it always has.
-        {{"x.xlam", "extra", "/norestart"}, true, ""},
-        {{"/registry", "x.xlam", "extra"},
-         true,
-         "\"extra\" after the add-in file is not one of the switches; only switches may follow "
-         "it"},
-        {{"/check", "x.xlam", "/norestart"},
-         true,
-         "\"/norestart\" after the add-in file is not one of the switches; only switches may "
-         "follow it"},
-        {{"/allusers", "x.xlam", "/quiet", "/remove"}, true, ""},
-        {{"x.xlam"}, false, ""},
+        {{"x.xlam", "extra", "/norestart"}, {"x.xlam"}, {true}, ""},
+        {{"/registry", "x.xlam", "extra"}, {"x.xlam", "extra"}, {true, true}, ""},
+        {{"/allusers", "x.xlam", "/quiet", "/remove"}, {"x.xlam"}, {true}, ""},
+        {{"x.xlam"}, {"x.xlam"}, {false}, ""},
+        {{"/list"}, {}, {}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Shown(c.args));
         const Options options = ParseCommandLine(c.args);
         EXPECT_EQ(options.error, "");
-        EXPECT_EQ(ProblemWithArgumentsAfterPath(options, c.pathNamesAFile), c.problem);
+        EXPECT_EQ(AddInPaths(options), c.paths);
+        EXPECT_EQ(ProblemWithPaths(options, c.namesAFile), c.problem);
     }
 }
 

@@ -187,10 +187,10 @@ TEST_F(UnattendedRun, HelpShowsTheUsageAndStartsNothing)
         EXPECT_EQ(run.errors, "");
         for (const std::string& part :
              {"uninstall-addin " + std::string(kProgramVersion),
-              std::string("Usage: uninstall-addin.exe [switches] <add-in file>\r\n"),
-              std::string("/quiet, /q"), std::string("/log:<file>"),
-              std::string("/timeout:<seconds>"), std::string("/force"),
-              std::string("/?, /h, /help"), std::string("--"),
+              std::string("Usage: uninstall-addin.exe [switches] <add-in file>...\r\n"),
+              std::string("/quiet, /q"), std::string("/log:<file>"), std::string("/list"),
+              std::string("/json"), std::string("/anyfolder"), std::string("/timeout:<seconds>"),
+              std::string("/force"), std::string("/?, /h, /help"), std::string("--"),
               std::string("  0  the add-in is uninstalled"),
               std::string("  1  Excel could not be started"),
               std::string("  2  Excel started but the add-in was not uninstalled"),

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace {
 
 std::wstring EnvironmentVariable(const wchar_t* name)
@@ -60,16 +62,14 @@ PathBase CurrentUserPaths()
     return UserPaths(appData.empty() ? std::wstring() : appData + L"\\Microsoft\\AddIns");
 }
 
-AddInMatcher::AddInMatcher(const std::wstring& addInPath, const PathBase& base,
-                           const NameLookup& lookUp)
-    : m_base(base)
+AddInPath NamesOfPath(const std::wstring& fullPath, const NameLookup& lookUp)
 {
-    const std::wstring full = ::FullPath(addInPath, base);
-    const PathParts parts = PartsOf(full);
-    m_root = parts.root;
-    m_full = parts.names.empty() ? full : m_root;
-    bool lookingUp = !full.empty() && DriveTypeOf(full) == DRIVE_FIXED;
-    std::wstring onTheWay = m_root;
+    AddInPath path;
+    const PathParts parts = PartsOf(fullPath);
+    path.root = parts.root;
+    path.full = parts.names.empty() ? fullPath : path.root;
+    bool lookingUp = !fullPath.empty() && DriveTypeOf(fullPath) == DRIVE_FIXED;
+    std::wstring onTheWay = path.root;
     for (const std::wstring& name : parts.names) {
         onTheWay += L"\\" + name;
         std::optional<NameForms> forms = lookingUp ? lookUp(onTheWay) : std::nullopt;
@@ -79,9 +79,30 @@ AddInMatcher::AddInMatcher(const std::wstring& addInPath, const PathBase& base,
             forms = NameForms{name, L""};
         }
         // As given, unless given by its short name.
-        m_full += L"\\" + (SameText(name, forms->longName) ? name : forms->longName);
-        m_names.push_back(std::move(*forms));
+        path.full += L"\\" + (SameText(name, forms->longName) ? name : forms->longName);
+        path.names.push_back(std::move(*forms));
     }
+    return path;
+}
+
+AddInMatcher::AddInMatcher(const std::wstring& addInPath, const PathBase& base,
+                           const MatchRules& rules, NameLookup lookUp)
+    : AddInMatcher(NamesOfPath(::FullPath(addInPath, base), lookUp), base, rules, lookUp)
+{}
+
+AddInMatcher::AddInMatcher(AddInPath path, const PathBase& base, const MatchRules& rules,
+                           NameLookup lookUp)
+    : m_base(base), m_rules(rules), m_lookUp(std::move(lookUp)), m_path(std::move(path))
+{}
+
+std::vector<AddInMatcher> MatchersFor(const std::vector<AddInPath>& addIns, const PathBase& base,
+                                      const MatchRules& rules)
+{
+    std::vector<AddInMatcher> matchers;
+    for (const AddInPath& addIn : addIns) {
+        matchers.emplace_back(addIn, base, rules);
+    }
+    return matchers;
 }
 
 bool AddInMatcher::NamedBy(const StoredValue& openValue) const
@@ -97,18 +118,18 @@ bool AddInMatcher::IsPath(const std::wstring& path) const
 
 bool AddInMatcher::InAddInsFolder() const
 {
-    return !m_base.addInsFolder.empty() && !m_names.empty() &&
-           SamePlace(::FullPath(m_base.addInsFolder, m_base), m_names.size() - 1);
+    return !m_base.addInsFolder.empty() && !m_path.names.empty() &&
+           SamePlace(::FullPath(m_base.addInsFolder, m_base), m_path.names.size() - 1);
 }
 
 bool AddInMatcher::SamePlace(const std::wstring& fullPath, size_t count) const
 {
     const PathParts parts = PartsOf(fullPath);
-    if (parts.names.size() != count || !SameText(parts.root, m_root)) {
+    if (parts.names.size() != count || !SameText(parts.root, m_path.root)) {
         return false;
     }
     for (size_t i = 0; i < count; ++i) {
-        if (!GoesBy(parts.names[i], m_names[i])) {
+        if (!GoesBy(parts.names[i], m_path.names[i])) {
             return false;
         }
     }
@@ -117,5 +138,46 @@ bool AddInMatcher::SamePlace(const std::wstring& fullPath, size_t count) const
 
 bool AddInMatcher::SameFile(const std::wstring& fullPath) const
 {
-    return !m_names.empty() && SamePlace(fullPath, m_names.size());
+    return !m_path.names.empty() &&
+           (SamePlace(fullPath, m_path.names.size()) || (m_rules.anyFolder && SameName(fullPath)));
+}
+
+bool AddInMatcher::SameName(const std::wstring& fullPath) const
+{
+    const PathParts parts = PartsOf(fullPath);
+    if (parts.names.empty()) {
+        return false;
+    }
+    const std::wstring& longName = m_path.names.back().longName;
+    if (SameText(parts.names.back(), longName)) {
+        return true;
+    }
+    if (!m_rules.lookUpUsersNames || parts.names.back().find(L'~') == std::wstring::npos ||
+        DriveTypeOf(fullPath) != DRIVE_FIXED) {
+        return false;
+    }
+    const std::optional<NameForms> forms = m_lookUp(fullPath);
+    return forms && SameText(forms->longName, longName);
+}
+
+std::wstring AddInMatcher::DialogPathOf(const StoredValue& openValue) const
+{
+    const std::wstring path = ::FullPath(ParseOpenValue(StoredText(openValue)).file, m_base);
+    return SamePlace(path, m_path.names.size()) ? m_path.full : path;
+}
+
+bool AddInMatcher::Lists(const std::wstring& name, const std::wstring& dialogPath) const
+{
+    const std::wstring path = ::FullPath(name, m_base);
+    return dialogPath == m_path.full ? SamePlace(path, m_path.names.size())
+                                     : SameText(path, dialogPath);
+}
+
+bool AddInMatcher::ListedWithoutEntry(const std::wstring& dialogPath) const
+{
+    if (dialogPath == m_path.full) {
+        return InAddInsFolder();
+    }
+    return !m_base.addInsFolder.empty() &&
+           SameText(ParentFolder(dialogPath), ::FullPath(m_base.addInsFolder, m_base));
 }

@@ -52,41 +52,65 @@ ListError ChangeOpenValues(const ExcelList& list, const OpenListChange& change,
     return {};
 }
 
-// An Add-in Manager value for the add-in, unless Excel lists it anyway
-// (it lies in the user's add-ins folder) or a value names it already.
-ListError KeepListed(ExcelList& list, const AddInMatcher& addIn, KeyLinks links,
-                     const std::string& where)
+// The first of the add-ins that value names; addIns.size() for none.
+size_t AddInNamedBy(const std::vector<AddInMatcher>& addIns, const StoredValue& value)
 {
-    if (addIn.InAddInsFolder()) {
+    for (size_t i = 0; i < addIns.size(); ++i) {
+        if (addIns[i].NamedBy(value)) {
+            return i;
+        }
+    }
+    return addIns.size();
+}
+
+size_t AddInAt(const std::vector<AddInMatcher>& addIns, const std::wstring& path)
+{
+    for (size_t i = 0; i < addIns.size(); ++i) {
+        if (addIns[i].IsPath(path)) {
+            return i;
+        }
+    }
+    return addIns.size();
+}
+
+// An Add-in Manager value for the file an OPEN value that goes names,
+// unless Excel lists it anyway (it lies in the user's add-ins folder) or a
+// value names it already.
+ListError KeepListed(ExcelList& list, const AddInMatcher& addIn, const StoredValue& goes,
+                     KeyLinks links, const std::string& where)
+{
+    const std::wstring path = addIn.DialogPathOf(goes);
+    if (path.empty() || addIn.ListedWithoutEntry(path)) {
         return {};
     }
     for (const std::wstring& name : list.addInManager) {
-        if (addIn.IsPath(name)) {
+        if (addIn.Lists(name, path)) {
             return {};
         }
     }
-    const std::wstring path = AddInManagerKeyPath(list.version);
+    const std::wstring keyPath = AddInManagerKeyPath(list.version);
     LSTATUS status = ERROR_SUCCESS;
     if (list.addInManagerKey.Get() == nullptr) {
         status = list.addInManagerKey.CreateChild(list.excelKey.Get(), L"Add-in Manager",
                                                   KEY_READ | KEY_SET_VALUE, links);
     }
     if (status == ERROR_SUCCESS) {
-        status = list.addInManagerKey.Write(StringValue(addIn.FullPath(), L""));
+        status = list.addInManagerKey.Write(StringValue(path, L""));
     }
     if (status != ERROR_SUCCESS) {
-        return {status, path};
+        return {status, keyPath};
     }
-    LogEvent("added: " + where + " Add-in Manager \"" + AnsiFromWide(addIn.FullPath()) + "\"");
+    list.addInManager.push_back(path);
+    LogEvent("added: " + where + " Add-in Manager \"" + AnsiFromWide(path) + "\"");
     return {};
 }
 
-ListError TakeOffDialog(const ExcelList& list, const AddInMatcher& addIn, const std::string& where,
-                        bool& changed)
+ListError TakeOffDialog(const ExcelList& list, const std::vector<AddInMatcher>& addIns,
+                        const std::string& where, std::vector<DialogPlace>& taken)
 {
-    changed = false;
     for (const std::wstring& name : list.addInManager) {
-        if (!addIn.IsPath(name)) {
+        const size_t addIn = AddInAt(addIns, name);
+        if (addIn == addIns.size()) {
             continue;
         }
         const LSTATUS status = list.addInManagerKey.Delete(name);
@@ -94,7 +118,7 @@ ListError TakeOffDialog(const ExcelList& list, const AddInMatcher& addIn, const 
             return {status, AddInManagerKeyPath(list.version)};
         }
         LogEvent("deleted: " + where + " Add-in Manager \"" + AnsiFromWide(name) + "\"");
-        changed = true;
+        taken.push_back({list.version, name, addIn});
     }
     return {};
 }
@@ -119,21 +143,23 @@ bool ChangingAList()
 }
 
 std::vector<InstalledPlace> InstalledPlaces(const std::vector<ExcelList>& lists,
-                                            const AddInMatcher& addIn)
+                                            const std::vector<AddInMatcher>& addIns)
 {
     std::vector<InstalledPlace> places;
     for (const ExcelList& list : lists) {
         for (const StoredValue& value : OpenValues(list.options)) {
-            if (addIn.NamedBy(value)) {
-                places.push_back({list.version, value.name, StoredText(value)});
+            const size_t addIn = AddInNamedBy(addIns, value);
+            if (addIn < addIns.size()) {
+                places.push_back({list.version, value.name, StoredText(value), addIn});
             }
         }
     }
     return places;
 }
 
-ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links, const AddInMatcher& addIn,
-                                 DialogEntry entry, const std::string& who)
+ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links,
+                                 const std::vector<AddInMatcher>& addIns, DialogEntry entry,
+                                 const std::string& who)
 {
     const ListChangeUnderWay underWay;
     ListChangeOutcome outcome;
@@ -144,21 +170,24 @@ ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links, const AddInMatch
     }
     for (ExcelList& list : lists) {
         const std::string where = Where(who, list.version);
-        const OpenListChange change = PlanRemoval(
-            list.options, [&](const StoredValue& value) { return addIn.NamedBy(value); });
+        const OpenListChange change = PlanRemoval(list.options, [&](const StoredValue& value) {
+            return AddInNamedBy(addIns, value) < addIns.size();
+        });
         // Listed first, then taken out: cut short in between, the add-in is
         // still installed rather than lost from the dialog.
-        if (entry == DialogEntry::KeepListed && !change.Empty()) {
-            outcome.error = KeepListed(list, addIn, links, where);
-        } else if (entry == DialogEntry::TakeOff) {
-            bool changed = false;
-            outcome.error = TakeOffDialog(list, addIn, where, changed);
-            if (changed) {
-                outcome.takenOffDialog.push_back(list.version);
+        if (entry == DialogEntry::KeepListed) {
+            for (const StoredValue& goes : change.removed) {
+                outcome.error =
+                    KeepListed(list, addIns[AddInNamedBy(addIns, goes)], goes, links, where);
+                if (outcome.error) {
+                    return outcome;
+                }
             }
-        }
-        if (outcome.error) {
-            return outcome;
+        } else {
+            outcome.error = TakeOffDialog(list, addIns, where, outcome.takenOffDialog);
+            if (outcome.error) {
+                return outcome;
+            }
         }
         if (change.Empty()) {
             continue;
@@ -168,7 +197,8 @@ ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links, const AddInMatch
             return outcome;
         }
         for (const StoredValue& value : change.removed) {
-            outcome.removed.push_back({list.version, value.name, StoredText(value)});
+            outcome.removed.push_back(
+                {list.version, value.name, StoredText(value), AddInNamedBy(addIns, value)});
         }
     }
     return outcome;

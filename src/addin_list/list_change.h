@@ -11,16 +11,24 @@
 #include <string>
 #include <vector>
 
-// One OPEN value that names the add-in.
+// One OPEN value that names one of the add-ins.
 struct InstalledPlace {
     std::wstring version;    // "16.0"
     std::wstring valueName;  // "OPEN2"
     std::wstring data;       // as stored
+    size_t addIn = 0;        // which of the add-ins it names: the first that matched
 };
 
-// Where the lists have the add-in installed, newest version first.
+// One Add-in Manager value taken off.
+struct DialogPlace {
+    std::wstring version;
+    std::wstring name;  // as stored: the path
+    size_t addIn = 0;
+};
+
+// Where the lists have the add-ins installed, newest version first.
 std::vector<InstalledPlace> InstalledPlaces(const std::vector<ExcelList>& lists,
-                                            const AddInMatcher& addIn);
+                                            const std::vector<AddInMatcher>& addIns);
 
 // What becomes of the add-in's entry in the Add-ins dialog.
 enum class DialogEntry {
@@ -29,9 +37,9 @@ enum class DialogEntry {
 };
 
 struct ListChangeOutcome {
-    std::vector<InstalledPlace> removed;       // the OPEN values taken out
-    std::vector<std::wstring> takenOffDialog;  // versions whose Add-in Manager value went
-    ListError error;                           // the change stopped here
+    std::vector<InstalledPlace> removed;      // the OPEN values taken out
+    std::vector<DialogPlace> takenOffDialog;  // the Add-in Manager values that went
+    ListError error;                          // the change stopped here
 };
 
 // Marks a change of Excel's lists as under way for as long as it lives. An
@@ -53,10 +61,12 @@ private:
 // exception.
 bool ChangingAList();
 
-// Reads userRoot's lists through keys opened for reading and writing (each
-// as links says), and through those same keys takes every OPEN value that
-// names the add-in out of them, renumbering the rest, and keeps or takes
-// off its Add-in Manager entries. who prefixes the log lines ("" or a
-// user). The caller holds the turn at changing the lists (lists_turn.h).
-ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links, const AddInMatcher& addIn,
-                                 DialogEntry entry, const std::string& who);
+// Reads userRoot's lists once, through keys opened for reading and writing
+// (each as links says), and through those same keys takes every OPEN value
+// that names one of the add-ins out of them in one change, renumbering the
+// rest, and keeps or takes off their Add-in Manager entries. who prefixes
+// the log lines ("" or a user). The caller holds the turn at changing the
+// lists (lists_turn.h).
+ListChangeOutcome TakeOutOfLists(HKEY userRoot, KeyLinks links,
+                                 const std::vector<AddInMatcher>& addIns, DialogEntry entry,
+                                 const std::string& who);

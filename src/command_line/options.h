@@ -13,19 +13,22 @@ enum class Mode {
     Excel,     // uninstall through Excel, started for the purpose
     Registry,  // take it out of Excel's lists in the registry (/registry, /allusers)
     Check,     // only say where it is installed (/check)
+    List,      // every add-in of the lists, for an inventory (/list)
 };
 
 struct Options {
     bool help = false;
     Mode mode = Mode::Excel;
-    bool allUsers = false;  // every user of the machine, not only this one
-    bool remove = false;    // off the Add-ins dialog's list too
+    bool allUsers = false;   // every user of the machine, not only this one
+    bool remove = false;     // off the Add-ins dialog's list too
+    bool anyFolder = false;  // every copy, by its file name, wherever it lies
+    bool json = false;       // JSON lines on standard output, for tools
     bool quiet = false;
     bool force = false;
     std::string logPath;                               // empty: no log
     unsigned timeoutSeconds = kDefaultTimeoutSeconds;  // 0: no limit
-    std::string addInPath;
-    std::vector<std::string> afterPath;  // what follows the path and is none of the switches
+    std::string addInPath;                             // the first add-in file
+    std::vector<std::string> afterPath;  // what follows it and is none of the switches
     std::vector<std::string> switches;   // as typed, for the log
     std::string error;                   // what is wrong with the command line, or empty
 };
@@ -36,9 +39,14 @@ struct Options {
 // "--"); every other argument is kept in afterPath.
 Options ParseCommandLine(const std::vector<std::string>& args);
 
-// What is wrong with the arguments kept after the path, or an empty string.
-// pathNamesAFile: whether the path names a file that exists. A path that
-// names none, followed by more, was most likely cut at a blank; after a
-// file's path, a run through Excel ignores the rest, as it always has, while
-// the other modes, which are newer, accept only switches there.
-std::string ProblemWithArgumentsAfterPath(const Options& options, bool pathNamesAFile);
+// The add-in files a run takes: /registry, /allusers and /check take every
+// one given; a run through Excel the first only, as it always has, and
+// ignores the rest.
+std::vector<std::string> AddInPaths(const Options& options);
+
+// What is wrong with the add-in paths, or an empty string. namesAFile[i]
+// tells whether AddInPaths(options)[i] names a file that exists; for a run
+// through Excel, only the first path's counts. A path that names none,
+// followed by a part that is no full path (or, through Excel, by anything),
+// was most likely cut at a blank.
+std::string ProblemWithPaths(const Options& options, const std::vector<bool>& namesAFile);

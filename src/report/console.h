@@ -10,3 +10,7 @@
 // STD_ERROR_HANDLE: as wide text to a console, whatever its code page, and
 // as UTF-8 to a file or a pipe. Unbuffered, so nothing waits to be flushed.
 void WriteLine(DWORD standardHandle, const std::string& text);
+
+// Writes one JSON object (ASCII) and "\n" to standard output, as JSON Lines
+// has them, wherever standard output goes.
+void WriteJsonLine(const std::string& object);

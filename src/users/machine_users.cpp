@@ -216,6 +216,9 @@ HiveOpening ProfileHive::Open(const Profile& profile, std::string& why)
         m_user.rootName = m_loaded.RootName();
     }
     m_user.label = profile.label;
+    m_user.name = profile.account;
+    m_user.sid = profile.sid;
+    m_user.own = !profile.sid.empty() && profile.sid == CurrentUserSid();
     // The run is SYSTEM or an administrator here, and the hive is its user's
     // to shape.
     m_user.links = KeyLinks::Refuse;

@@ -17,7 +17,10 @@ std::wstring UserName()
 UserHive CurrentUserHive()
 {
     UserHive user;
-    user.label = UserLabel(CurrentUserSid(), UserName());
+    user.sid = CurrentUserSid();
+    user.name = UserName();
+    user.label = UserLabel(user.sid, user.name);
+    user.own = true;
     user.root = HKEY_CURRENT_USER;
     user.rootName = "HKEY_CURRENT_USER";
     user.paths = CurrentUserPaths();
