@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <sddl.h>
+#if HAVE_JSON_PARSER
+#include <nlohmann/json.hpp>
+#endif
 
 #include <algorithm>
 #include <regex>
@@ -736,6 +739,157 @@ TEST_F(AllUsersRun, TellsOfProfilesThatAreGoneAndReachesMandatoryOnes)
                       Label(fred) + ": removed \"OPEN1\" under Excel 16.0"}));
     EXPECT_EQ(told(gone), 2);
     EXPECT_EQ(LoadedHives(), m_hivesBefore);
+    ExpectExcelUntouched();
+}
+
+// An inventory of every user's lists, as a tool reads it: JSON lines, each
+// one object, in ASCII. Only this user's files are looked at, and an XLL's
+// bitness read; another user's paths are theirs to choose.
+TEST_F(AllUsersRun, ListsEveryEntryOfEveryUserAsJsonLines)
+{
+    // A 64-bit image under an XLL's name, as the stand-in Excel is.
+    const std::wstring xll = InWorkFolder(L"Tools64.xll");
+    ASSERT_TRUE(CopyFileW((ExecutableFolder() + kServerExe).c_str(), xll.c_str(), FALSE));
+    const std::wstring gone = InWorkFolder(L"Gone.xlam");
+    DeleteFileW(gone.c_str());
+    const TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001",
+                             List({L"/R " + xll, L"/A \"Contoso.Functions\""})};
+    const TestProfile bob = {L"bob", L"S-1-5-21-1111-2222-3333-1002", List({L"Caf\u00e9.xlam"})};
+    Make(ann);
+    Make(bob);
+    LogOn(ann);
+    ReplaceValues(standin::kOptionsKey, OpenValues({L"/R " + xll, L"\"" + gone + L"\""}));
+    ReplaceValues(standin::kAddInManagerKey, {TextValue(m_addIn, L"")});
+
+    const RunResult run =
+        Uninstall(L"/list /allusers /json /quiet /log:" + QuoteArgument(m_runLog));
+
+    EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    EXPECT_EQ(run.errors, "");
+    ASSERT_FALSE(run.output.empty());
+    EXPECT_EQ(run.output.back(), '\n');
+    EXPECT_EQ(run.output.find('\r'), std::string::npos);
+    for (const char c : run.output) {
+        EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f));
+    }
+#if HAVE_JSON_PARSER
+    // "user sid where": "excel", "value", "path", "installed", "file", "xll_bits"
+    std::vector<std::string> entries;
+    for (const std::string& line : Lines(run.output)) {
+        const nlohmann::json entry = nlohmann::json::parse(line);
+        ASSERT_EQ(entry.size(), 10u) << line;
+        EXPECT_EQ(entry.at("excel"), "16.0");
+        EXPECT_EQ(entry.at("excel_bits"), 64);
+        const auto text = [](const nlohmann::json& value) {
+            return value.is_null()     ? std::string("null")
+                   : value.is_string() ? value.get<std::string>()
+                                       : value.dump();
+        };
+        entries.push_back(text(entry.at("user")) + " " + text(entry.at("sid")) + " " +
+                          text(entry.at("where")) + " " + text(entry.at("value")) + " " +
+                          text(entry.at("path")) + " " + text(entry.at("installed")) + " " +
+                          text(entry.at("file")) + " " + text(entry.at("xll_bits")));
+    }
+    const std::string me = ThisUser().substr(0, ThisUser().find(" (")) + " S-1-5-21-0-0-0-1000 ";
+    const std::string anns = "ann " + ToUtf8(ann.sid) + " ";
+    const std::string addIns = ToUtf8(FolderOf(L"bob")) + "\\AppData\\Roaming\\Microsoft\\AddIns\\";
+    EXPECT_EQ(
+        Sorted(entries),
+        Sorted(
+            {me + "OPEN /R " + ToUtf8(xll) + " " + ToUtf8(xll) + " true found 64",
+             me + "OPEN1 \"" + ToUtf8(gone) + "\" " + ToUtf8(gone) + " true gone null",
+             me + "Add-in Manager " + ToUtf8(m_addIn) + " " + ToUtf8(m_addIn) + " false found null",
+             anns + "OPEN /R " + ToUtf8(xll) + " " + ToUtf8(xll) + " true not looked at null",
+             anns + "OPEN1 /A \"Contoso.Functions\" null true not looked at null",
+             "bob " + ToUtf8(bob.sid) + " OPEN Caf\xc3\xa9.xlam " + addIns +
+                 "Caf\xc3\xa9.xlam true not looked at null"}))
+        << run.output;
+#endif
+    EXPECT_EQ(LoadedHives().size(), m_hivesBefore.size() + 1);  // ann's, as she logged on
+
+    // The text lines say the same, one a line.
+    const RunResult text = Uninstall(L"/list /quiet");
+    EXPECT_EQ(text.exitCode, 0u);
+    EXPECT_EQ(Lines(text.output),
+              (std::vector<std::string>{
+                  ThisUser() + ": Excel 16.0: installed (OPEN): \"/R " + ToUtf8(xll) + "\" is " +
+                      ToUtf8(xll) + ": found, a 64-bit XLL, as Excel is",
+                  ThisUser() + ": Excel 16.0: installed (OPEN1): \"\"" + ToUtf8(gone) + "\"\" is " +
+                      ToUtf8(gone) + ": gone",
+                  ThisUser() + ": Excel 16.0: not installed (Add-in Manager): \"" +
+                      ToUtf8(m_addIn) + "\" is " + ToUtf8(m_addIn) + ": found"}));
+    ExpectExcelUntouched();
+}
+
+// Several add-ins, each user's lists changed once for all of them: each
+// hive loaded once, a line for each add-in.
+TEST_F(AllUsersRun, TakesSeveralAddInsOutInOneChangeOfEachUser)
+{
+    const std::wstring xll = InWorkFolder(L"Sample64.xll");
+    const TestProfile ann = {L"ann", L"S-1-5-21-1111-2222-3333-1001",
+                             List({xll, L"A.xlam", L"/R " + m_addIn})};
+    Make(ann);
+    ReplaceValues(standin::kOptionsKey, OpenValues({L"A.xlam", xll}));
+
+    const RunResult run = Uninstall(L"/allusers /quiet /log:" + QuoteArgument(m_runLog) + L" " +
+                                    QuoteArgument(m_addIn) + L" " + QuoteArgument(xll));
+
+    EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    const std::string first = ": \"" + ToUtf8(m_addIn) + "\": ";
+    const std::string second = ": \"" + ToUtf8(xll) + "\": ";
+    EXPECT_EQ(Sorted(Lines(run.output)), Sorted({ThisUser() + first + "not installed",
+                                                 ThisUser() + second + "removed \"OPEN1\" (\"" +
+                                                     ToUtf8(xll) + "\") under Excel 16.0",
+                                                 Label(ann) + first + "removed \"OPEN2\" (\"/R " +
+                                                     ToUtf8(m_addIn) + "\") under Excel 16.0",
+                                                 Label(ann) + second + "removed \"OPEN\" (\"" +
+                                                     ToUtf8(xll) + "\") under Excel 16.0"}))
+        << run.output;
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam"}));
+    const std::vector<std::string> log = RunLog();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [&](const std::string& line) {
+                                return line.find("loaded: \"" + ToUtf8(FolderOf(L"ann"))) !=
+                                       std::string::npos;
+                            }),
+              1);
+    EXPECT_EQ(LoadedHives(), m_hivesBefore);
+}
+
+// /anyfolder: every copy, wherever a user put it, by its whole file name;
+// never a look-alike. Each is named, and kept in the Add-ins dialog under
+// its own path, as a run through Excel would leave it.
+TEST_F(RegistryRun, AnyFolderTakesEveryCopyAndNoLookAlike)
+{
+    const std::wstring desktop = InWorkFolder(L"Desktop\\Sample.xlam");
+    const std::wstring old = L"D:\\Old Version\\SAMPLE.XLAM";
+    ReplaceValues(standin::kOptionsKey,
+                  OpenValues({L"\"" + desktop + L"\"", L"A.xlam", L"/R \"" + old + L"\"",
+                              L"C:\\Tools\\SampleTools.xlam", L"sample.xlam", m_addIn,
+                              L"C:\\Tools\\Sample.xlam.bak"}));
+    RegDeleteTreeW(HKEY_CURRENT_USER, standin::kAddInManagerKey);
+
+    const RunResult run = Registry(L"/registry /anyfolder /quiet", m_addIn);
+
+    EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    EXPECT_EQ(run.output,
+              ThisUser() + ": removed \"OPEN\" (\"\"" + ToUtf8(desktop) +
+                  "\"\") under Excel 16.0, \"OPEN2\" (\"/R \"" + ToUtf8(old) +
+                  "\"\") under Excel 16.0, \"OPEN4\" (\"sample.xlam\") under Excel 16.0, \"OPEN5\" "
+                  "(\"" +
+                  ToUtf8(m_addIn) + "\") under Excel 16.0\r\n");
+    EXPECT_EQ(ValuesOf(standin::kOptionsKey), OpenValues({L"A.xlam", L"C:\\Tools\\SampleTools.xlam",
+                                                          L"C:\\Tools\\Sample.xlam.bak"}));
+    // The one in the user's add-ins folder Excel lists by itself.
+    EXPECT_EQ(
+        ValuesOf(standin::kAddInManagerKey),
+        SortedByName({TextValue(desktop, L""), TextValue(old, L""), TextValue(m_addIn, L"")}));
+    const std::vector<std::string> log = RunLog();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& line) {
+                                return line.find(" removing: ") != std::string::npos;
+                            }),
+              4);
     ExpectExcelUntouched();
 }
 
