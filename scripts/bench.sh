@@ -7,8 +7,9 @@
 #   itself costs;
 # - a /registry run against a run that only prints the usage (/?): the
 #   ratio of their medians;
-# - /allusers runs over 0, 25 and 50 extra user profiles: the cost per
-#   profile, which should stay the same as the profiles grow.
+# - /list /allusers, and /allusers taking out three add-ins, over 0, 100
+#   and 500 extra user profiles: the cost per profile, which should stay
+#   the same as the profiles grow.
 #
 #   bash scripts/bench.sh [rounds]     (default 10)
 set -euo pipefail
@@ -159,42 +160,64 @@ printf '%-20s median %5d ms  (%d-%d ms)\n' "/?" "$usage_median" "$usage_min" "$u
 awk -v r="$registry_median" -v u="$usage_median" \
   'BEGIN { printf "ratio /registry / /? (medians): %.3f (goal: at most 1.2)\n", r / u }'
 
-# --- /allusers over more and more profiles --------------------------------
+# --- Every user, over more and more profiles --------------------------------
 
-# Each profile's list has the add-in between two others. Wine doesn't write
-# a loaded hive's changes back to its file, so every run finds the same.
-allusers_runs() {
-  local profiles="$1" file="$build/bench-allusers-$1.txt"
-  "$wine" "$bin/make-profiles.exe" /remove 50 </dev/null >/dev/null 2>&1
+# Each profile's list has the three add-ins between two others. Wine
+# doesn't write a loaded hive's changes back to its file, so every run finds
+# the same.
+addins=("$addin" 'C:\addins\Sample32.xll' 'C:\addins\Sample64.xll')
+most_profiles=500
+scale_runs() {
+  local profiles="$1" list="$build/bench-list-$1.txt" three="$build/bench-three-$1.txt"
+  "$wine" "$bin/make-profiles.exe" /remove "$most_profiles" </dev/null >/dev/null 2>&1
   if [ "$profiles" -gt 0 ]; then
-    "$wine" "$bin/make-profiles.exe" "$profiles" 'C:\profiles' "$addin" </dev/null >/dev/null 2>&1
+    "$wine" "$bin/make-profiles.exe" "$profiles" 'C:\profiles' "${addins[@]}" </dev/null \
+      >/dev/null 2>&1
   fi
-  : > "$file"
+  : > "$list"
+  : > "$three"
+  local found
   for _ in $(seq 1 "$rounds"); do
-    "$wine" "$bin/excel-standin.exe" /set-installed "$addin" 1 </dev/null >/dev/null 2>&1
-    timed "$bin/uninstall-addin.exe" /allusers /quiet "$addin" >>"$file"
-    local removed
-    removed=$(grep -c ': removed "OPEN' "$build/bench-output.txt" || true)
-    if [ "$removed" -ne $((profiles + 1)) ]; then
-      echo "an /allusers run over $profiles profiles removed $removed:" >&2
+    for one in "${addins[@]}"; do
+      "$wine" "$bin/excel-standin.exe" /set-installed "$one" 1 </dev/null >/dev/null 2>&1
+    done
+    timed "$bin/uninstall-addin.exe" /list /allusers /quiet >>"$list"
+    found=$(grep -c 'installed (OPEN' "$build/bench-output.txt" || true)
+    if [ "$found" -lt $((profiles * 5 + 3)) ]; then
+      echo "a /list /allusers run over $profiles profiles listed $found installed add-ins:" >&2
+      cat "$build/bench-output.txt" >&2
+      return 1
+    fi
+    timed "$bin/uninstall-addin.exe" /allusers /quiet "${addins[@]}" >>"$three"
+    found=$(grep -c ': removed "OPEN' "$build/bench-output.txt" || true)
+    if [ "$found" -ne $((3 * (profiles + 1))) ]; then
+      echo "a three-add-in /allusers run over $profiles profiles removed $found:" >&2
       cat "$build/bench-output.txt" >&2
       return 1
     fi
   done
-  summary "$file" >"$build/bench-allusers-$profiles.summary"
+  summary "$list" >"$list.summary"
+  summary "$three" >"$three.summary"
+}
+
+# The cost per profile of one kind of run, from its medians.
+per_profile() {
+  local kind="$1" none some most
+  read -r none _ _ <"$build/bench-$kind-0.txt.summary"
+  read -r some _ _ <"$build/bench-$kind-100.txt.summary"
+  read -r most _ _ <"$build/bench-$kind-500.txt.summary"
+  printf '%-28s median %6d, %6d and %6d ms over 0, 100 and 500 extra profiles\n' "$2" \
+    "$none" "$some" "$most"
+  awk -v n="$none" -v s="$some" -v m="$most" \
+    'BEGIN { printf "%28s cost per profile: %.1f ms over the first 100, %.1f ms over the next 400\n",
+             "", (s - n) / 100, (m - s) / 400 }'
 }
 
 echo
-echo "$rounds /allusers runs each over 0, 25 and 50 extra profiles"
-allusers_runs 0
-allusers_runs 25
-allusers_runs 50
-read -r none_median _ _ <"$build/bench-allusers-0.summary"
-read -r half_median _ _ <"$build/bench-allusers-25.summary"
-read -r full_median _ _ <"$build/bench-allusers-50.summary"
-"$wine" "$bin/make-profiles.exe" /remove 50 </dev/null >/dev/null 2>&1
-printf '%-20s median %5d ms\n' "0 extra profiles" "$none_median" \
-  "25 extra profiles" "$half_median" "50 extra profiles" "$full_median"
-awk -v n="$none_median" -v h="$half_median" -v f="$full_median" \
-  'BEGIN { printf "cost per profile: %.1f ms over the first 25, %.1f ms over the next 25, %.1f ms over 50\n",
-           (h - n) / 25, (f - h) / 25, (f - n) / 50 }'
+echo "$rounds runs each of /list /allusers and a three-add-in /allusers over 0, 100 and 500 extra profiles"
+scale_runs 0
+scale_runs 100
+scale_runs 500
+"$wine" "$bin/make-profiles.exe" /remove "$most_profiles" </dev/null >/dev/null 2>&1
+per_profile list "/list /allusers"
+per_profile three "/allusers with three add-ins"

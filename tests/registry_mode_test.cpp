@@ -807,6 +807,21 @@ TEST_F(AllUsersRun, ListsEveryEntryOfEveryUserAsJsonLines)
 #endif
     EXPECT_EQ(LoadedHives().size(), m_hivesBefore.size() + 1);  // ann's, as she logged on
 
+    // A detection script's question: where is this one installed?
+    const RunResult check = Registry(L"/check /allusers /json /quiet", xll);
+    EXPECT_EQ(check.exitCode, 0u) << check.errors;
+#if HAVE_JSON_PARSER
+    std::vector<std::string> places;
+    for (const std::string& line : Lines(check.output)) {
+        const nlohmann::json place = nlohmann::json::parse(line);
+        EXPECT_EQ(place.at("addin"), ToUtf8(xll));
+        EXPECT_EQ(place.at("installed"), true);
+        places.push_back(place.at("sid").get<std::string>() + " " +
+                         place.at("where").get<std::string>());
+    }
+    EXPECT_EQ(Sorted(places), Sorted({"S-1-5-21-0-0-0-1000 OPEN", ToUtf8(ann.sid) + " OPEN"}));
+#endif
+
     // The text lines say the same, one a line.
     const RunResult text = Uninstall(L"/list /quiet");
     EXPECT_EQ(text.exitCode, 0u);

@@ -1,8 +1,8 @@
 // make-profiles: lists <count> user profiles under ProfileList, each with an
-// NTUSER.DAT in <folder>\user<n> whose Excel 16.0 list has <add-in>
+// NTUSER.DAT in <folder>\user<n> whose Excel 16.0 list has the add-ins
 // installed between two other add-ins; or takes them off again.
 //
-//   make-profiles <count> <folder> <add-in>
+//   make-profiles <count> <folder> <add-in>...
 //   make-profiles /remove <count>
 
 #include "test_profiles.h"
@@ -21,7 +21,7 @@ std::wstring Sid(int n)
     return L"S-1-5-21-1000-1000-1000-" + std::to_wstring(2000 + n);
 }
 
-int Make(int count, const std::wstring& root, const std::wstring& addIn)
+int Make(int count, const std::wstring& root, const std::vector<std::wstring>& addIns)
 {
     if (!EnableHivePrivileges()) {
         return 1;
@@ -30,11 +30,11 @@ int Make(int count, const std::wstring& root, const std::wstring& addIn)
     for (int n = 0; n < count; ++n) {
         const std::wstring folder = root + L"\\user" + std::to_wstring(n);
         CreateDirectoryW(folder.c_str(), nullptr);
-        const std::vector<HiveValue> values = {
-            {kOptionsKey, L"OPEN", L"\"C:\\Add-ins\\Before.xlam\""},
-            {kOptionsKey, L"OPEN1", addIn},
-            {kOptionsKey, L"OPEN2", L"/R After.xll"},
-        };
+        std::vector<HiveValue> values = {{kOptionsKey, L"OPEN", L"\"C:\\Add-ins\\Before.xlam\""}};
+        for (const std::wstring& addIn : addIns) {
+            values.push_back({kOptionsKey, L"OPEN" + std::to_wstring(values.size()), addIn});
+        }
+        values.push_back({kOptionsKey, L"OPEN" + std::to_wstring(values.size()), L"/R After.xll"});
         if (!SaveHive(folder + L"\\NTUSER.DAT", values) || !RegisterProfile(Sid(n), folder)) {
             return 1;
         }
@@ -59,8 +59,8 @@ int main()
         }
         return 0;
     }
-    if (args.size() == 3) {
-        return Make(std::stoi(args[0]), args[1], args[2]);
+    if (args.size() >= 3) {
+        return Make(std::stoi(args[0]), args[1], {args.begin() + 2, args.end()});
     }
     return 2;
 }
