@@ -10,21 +10,11 @@
 #include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
+#include "report/unreadable_list.h"
 #include "users/machine_users.h"
 #include "users/user_hive.h"
 
 namespace {
-
-// A user's list that could not be read: a report, and for tools an object
-// that says so.
-void TellUnreadable(const std::string& label, const std::wstring& name, const std::wstring& sid,
-                    const std::string& why, bool json)
-{
-    ReportError(label + "Excel's add-in list could not be read (" + why + ")", "Error");
-    if (json) {
-        WriteJsonLine(UserFields(name, sid).Text("error", WideFromAnsi(why)).Object());
-    }
-}
 
 // One line (or object) per place an add-in is installed, each after prefix;
 // false when the user's lists could not be read (reported).
@@ -33,7 +23,8 @@ bool PrintPlaces(const UserHive& user, const std::vector<AddInPath>& addInPaths,
 {
     std::vector<ExcelList> lists;
     if (const ListError error = ReadExcelLists(user.root, lists, user.links)) {
-        TellUnreadable(prefix, user.name, user.sid, Describe(error, user.rootName), options.json);
+        TellUnreadableList(prefix, user.name, user.sid, Describe(error, user.rootName),
+                           options.json);
         return false;
     }
     const std::vector<AddInMatcher> addIns =
@@ -65,29 +56,20 @@ int CheckAllUsers(const std::vector<AddInPath>& addIns, const Options& options)
     if (!StartAllUsersRun("Reading", profiles)) {
         return kExitListFailed;
     }
-    bool failed = false;
-    for (const Profile& profile : profiles) {
-        ProfileHive hive;
-        std::string why;
-        const HiveOpening opening = hive.Open(profile, why);
-        if (opening == HiveOpening::Missing) {
-            // Standard output is for places where the add-in is installed
-            // only: detection scripts take any line there for "installed".
-            LogEvent("result: " + profile.label + ": " + why);
-            continue;
-        }
-        if (opening == HiveOpening::Failed) {
-            TellUnreadable(profile.label + ": ", profile.account, profile.sid, why, options.json);
-            failed = true;
-            continue;
-        }
-        failed = !PrintPlaces(hive.User(), addIns, options, profile.label + ": ") || failed;
-        if (!hive.Close(&why)) {
-            ReportError(profile.label + ": " + why, "Error");
-            failed = true;
-        }
-    }
-    return failed ? kExitListFailed : kExitUninstalled;
+    const bool read =
+        ReadEachProfile(profiles, {[&](const UserHive& user) {
+                                       return PrintPlaces(user, addIns, options, user.label + ": ");
+                                   },
+                                   // Standard output is for places where the add-in is installed
+                                   // only: detection scripts take any line there for "installed".
+                                   [](const Profile& profile, const std::string& why) {
+                                       LogEvent("result: " + profile.label + ": " + why);
+                                   },
+                                   [&](const Profile& profile, const std::string& why) {
+                                       TellUnreadableList(profile.label + ": ", profile.account,
+                                                          profile.sid, why, options.json);
+                                   }});
+    return read ? kExitUninstalled : kExitListFailed;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
+#include "report/unreadable_list.h"
 #include "system/file_head.h"
 #include "system/file_state.h"
 #include "users/machine_users.h"
@@ -89,24 +90,14 @@ void PrintEntry(const UserHive& user, const std::wstring& version, const ListedA
     WriteJsonLine(line.Object());
 }
 
-// A user whose lists can't be read: a report, as /check makes it, and for
-// tools an object that says so.
-void TellUnreadable(const std::string& label, const std::wstring& name, const std::wstring& sid,
-                    const std::string& why, bool json)
-{
-    ReportError(label + ": Excel's add-in lists could not be read (" + why + ")", "Error");
-    if (json) {
-        WriteJsonLine(UserFields(name, sid).Text("error", WideFromAnsi(why)).Object());
-    }
-}
-
 // Every entry of every Excel version of one user; false when the lists
 // could not be read (reported).
 bool ListUser(const UserHive& user, bool json)
 {
     std::vector<ExcelList> lists;
     if (const ListError error = ReadExcelLists(user.root, lists, user.links)) {
-        TellUnreadable(user.label, user.name, user.sid, Describe(error, user.rootName), json);
+        TellUnreadableList(user.label + ": ", user.name, user.sid, Describe(error, user.rootName),
+                           json);
         return false;
     }
     for (const ExcelList& list : lists) {
@@ -123,31 +114,20 @@ int ListAllUsers(bool json)
     if (!StartAllUsersRun("Reading", profiles)) {
         return kExitListFailed;
     }
-    bool failed = false;
-    for (const Profile& profile : profiles) {
-        ProfileHive hive;
-        std::string why;
-        switch (hive.Open(profile, why)) {
-        case HiveOpening::Opened: break;
-        case HiveOpening::Missing:
-            // No failure; a tool reading objects has no entry to read.
-            LogEvent("result: " + profile.label + ": " + why);
-            if (!json) {
-                WriteLine(STD_OUTPUT_HANDLE, EscapedLine(profile.label + ": " + why));
-            }
-            continue;
-        case HiveOpening::Failed:
-            TellUnreadable(profile.label, profile.account, profile.sid, why, json);
-            failed = true;
-            continue;
-        }
-        failed = !ListUser(hive.User(), json) || failed;
-        if (!hive.Close(&why)) {
-            ReportError(profile.label + ": " + why, "Error");
-            failed = true;
-        }
-    }
-    return failed ? kExitListFailed : kExitUninstalled;
+    const bool read = ReadEachProfile(
+        profiles, {[&](const UserHive& user) { return ListUser(user, json); },
+                   // No failure; a tool reading objects has no entry to read.
+                   [&](const Profile& profile, const std::string& why) {
+                       LogEvent("result: " + profile.label + ": " + why);
+                       if (!json) {
+                           WriteLine(STD_OUTPUT_HANDLE, EscapedLine(profile.label + ": " + why));
+                       }
+                   },
+                   [&](const Profile& profile, const std::string& why) {
+                       TellUnreadableList(profile.label + ": ", profile.account, profile.sid, why,
+                                          json);
+                   }});
+    return read ? kExitUninstalled : kExitListFailed;
 }
 
 }  // namespace

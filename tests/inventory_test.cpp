@@ -15,18 +15,6 @@
 
 namespace {
 
-StoredValue TextValue(const std::wstring& name, const std::wstring& text)
-{
-    StoredValue value{name, kRegString, {}};
-    for (wchar_t c : text) {
-        value.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        value.data.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
-    }
-    value.data.push_back(0);
-    value.data.push_back(0);
-    return value;
-}
-
 // The start of a PE image as a linker writes one: the DOS header pointing at
 // the PE header, whose file header starts with the machine.
 std::vector<std::uint8_t> Image(std::uint16_t machine, std::uint32_t peAt = 0x80,
@@ -81,12 +69,12 @@ TEST(Inventory, ListsEveryEntryOfBothLists)
 {
     const PathBase base = {L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\AddIns", L"C:\\Deploy"};
     const std::vector<StoredValue> options = {
-        TextValue(L"Font", L"Calibri,11"),
-        TextValue(L"OPEN1", L"/R calc.xll"),
-        TextValue(L"OPEN", L"\"C:\\Add-ins\\Sales Tools.xlam\""),
-        TextValue(L"OPEN2", L"/A \"Contoso.Functions\""),
-        TextValue(L"OPEN4", L"C:\\Past\\The\\Gap.xlam"),
-        TextValue(L"OPEN01", L"C:\\Not\\Read.xlam"),
+        StringValue(L"Font", L"Calibri,11"),
+        StringValue(L"OPEN1", L"/R calc.xll"),
+        StringValue(L"OPEN", L"\"C:\\Add-ins\\Sales Tools.xlam\""),
+        StringValue(L"OPEN2", L"/A \"Contoso.Functions\""),
+        StringValue(L"OPEN4", L"C:\\Past\\The\\Gap.xlam"),
+        StringValue(L"OPEN01", L"C:\\Not\\Read.xlam"),
     };
     const std::vector<ListedAddIn> listed =
         ListedAddIns(options, {L"C:\\Old\\Tools.xlam", L"Label"}, base);

@@ -36,6 +36,18 @@ std::vector<NumberedValue> Numbered(const std::vector<StoredValue>& values)
 
 }  // namespace
 
+StoredValue StringValue(const std::wstring& name, const std::wstring& text)
+{
+    StoredValue value{name, kRegString, {}};
+    for (wchar_t c : text) {
+        value.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        value.data.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+    }
+    value.data.push_back(0);
+    value.data.push_back(0);
+    return value;
+}
+
 std::optional<unsigned> OpenIndex(const std::wstring& name)
 {
     if (name.size() < kOpenLength) {

@@ -26,6 +26,9 @@ struct StoredValue {
     }
 };
 
+// A REG_SZ value holding text, its terminator included, as Windows stores it.
+StoredValue StringValue(const std::wstring& name, const std::wstring& text);
+
 // 0 for "OPEN", n for "OPEN<n>" (any case; n from 1, no leading zero);
 // nothing for every other name, which is one of Excel's own settings.
 std::optional<unsigned> OpenIndex(const std::wstring& name);

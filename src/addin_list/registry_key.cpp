@@ -213,15 +213,3 @@ LSTATUS OpenKeyPath(HKEY root, const std::wstring& path, REGSAM access, KeyLinks
     failedAt.clear();
     return ERROR_SUCCESS;
 }
-
-StoredValue StringValue(const std::wstring& name, const std::wstring& text)
-{
-    StoredValue value{name, REG_SZ, {}};
-    for (wchar_t c : text) {
-        value.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        value.data.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
-    }
-    value.data.push_back(0);
-    value.data.push_back(0);
-    return value;
-}

@@ -61,6 +61,3 @@ private:
 // failed (ERROR_FILE_NOT_FOUND: that key is absent).
 LSTATUS OpenKeyPath(HKEY root, const std::wstring& path, REGSAM access, KeyLinks links,
                     RegistryKey& key, std::wstring& failedAt);
-
-// The bytes of a REG_SZ value holding text.
-StoredValue StringValue(const std::wstring& name, const std::wstring& text);

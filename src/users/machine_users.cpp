@@ -175,6 +175,29 @@ bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles)
     return true;
 }
 
+bool ReadEachProfile(const std::vector<Profile>& profiles, const ProfileReader& reader)
+{
+    bool failed = false;
+    for (const Profile& profile : profiles) {
+        ProfileHive hive;
+        std::string why;
+        switch (hive.Open(profile, why)) {
+        case HiveOpening::Opened: break;
+        case HiveOpening::Missing: reader.missing(profile, why); continue;
+        case HiveOpening::Failed:
+            reader.failed(profile, why);
+            failed = true;
+            continue;
+        }
+        failed = !reader.read(hive.User()) || failed;
+        if (!hive.Close(&why)) {
+            ReportError(profile.label + ": " + why, "Error");
+            failed = true;
+        }
+    }
+    return !failed;
+}
+
 bool IsProfileLoaded(const Profile& profile)
 {
     return profile.ownsLoadedHive && IsLoadedUnderUsers(profile.sid);

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,22 @@ private:
 // the profiles. False, having reported why, when it can't go on; doing
 // says what the run does, "Changing" or "Reading".
 bool StartAllUsersRun(const char* doing, std::vector<Profile>& profiles);
+
+// What a run that reads every user's lists does with each profile.
+struct ProfileReader {
+    // A profile whose hive is open; false when its lists could not be read
+    // (reported).
+    std::function<bool(const UserHive& user)> read;
+    // One that is not there, which is no failure; why says so.
+    std::function<void(const Profile& profile, const std::string& why)> missing;
+    // One whose hive could not be opened; why says why.
+    std::function<void(const Profile& profile, const std::string& why)> failed;
+};
+
+// Opens each profile's hive in turn, hands it to the reader and closes it
+// again; false when some profile's lists could not be read, or its hive not
+// opened or not unloaded (each reported).
+bool ReadEachProfile(const std::vector<Profile>& profiles, const ProfileReader& reader);
 
 // Whether a profile's hive is loaded under HKEY_USERS, as a logged-on
 // user's is.
