@@ -87,8 +87,9 @@ tree_commit() {
   fi
 }
 
-# In the background: the clang build, then the reproducibility check. Each
-# writes "<status> <seconds>" to <logs>/<name>.done when it ends.
+# In the background: the clang build, then, once the foreground has built
+# the GCC tree, the reproducibility check. Each writes "<status> <seconds>"
+# to <logs>/<name>.done when it ends.
 background_builds() {
   local start status commit_before="$1"
   renice -n 19 -p $BASHPID >/dev/null 2>&1 || true
@@ -96,6 +97,9 @@ background_builds() {
   start=$SECONDS status=0
   build_preset clang >"$logs/build-clang.log" 2>&1 || status=$?
   echo "$status $((SECONDS - start))" >"$logs/build-clang.done"
+  while [ ! -f "$logs/build-gcc.done" ]; do
+    sleep 1
+  done
   start=$SECONDS status=0
   # The suite's builds count as builds of the commit only when the tree was
   # that commit before they started and is so still, now they are done.
@@ -129,19 +133,23 @@ await() {
 
 timed "packages" install_packages
 
-# The sources keep the style .clang-format describes.
-echo "== Format"
-timed "format" bash -c 'cd "$1" && git ls-files -z "*.cpp" "*.h" | xargs -0 clang-format --dry-run --Werror' \
-  _ "$repo"
-
+# The clang build starts at once, behind the foreground's own work: it takes
+# the cores whenever the GCC build leaves one idle (configuring, linking).
 commit_before="$(tree_commit)"
-timed "build host" build_preset host
-timed "build gcc" build_preset gcc
 echo "== Building with clang, then checking reproducibility, in the background"
 set -m
 background_builds "$commit_before" &
 background=$!
 set +m
+
+# The sources keep the style .clang-format describes.
+echo "== Format"
+timed "format" bash -c 'cd "$1" && git ls-files -z "*.cpp" "*.h" | xargs -0 clang-format --dry-run --Werror' \
+  _ "$repo"
+
+timed "build host" build_preset host
+timed "build gcc" build_preset gcc
+touch "$logs/build-gcc.done"
 
 status=0
 # The pure units first: seconds, and no Wine.
