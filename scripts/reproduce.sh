@@ -116,7 +116,7 @@ if [ -n "${REPRODUCE_SUITE_COMMIT:-}" ]; then
   if tree_is_commit "$REPRODUCE_SUITE_COMMIT"; then
     suite="$REPRODUCE_SUITE_COMMIT"
   else
-    echo "The working tree is not commit ${REPRODUCE_SUITE_COMMIT:0:7} as it is: the suite's build is not of one commit, so it is not one of the two"
+    echo "The working tree is not exactly commit ${REPRODUCE_SUITE_COMMIT:0:7} (a changed or an untracked file): the suite's build is not one of the two"
   fi
 fi
 if [ -n "$suite" ]; then
