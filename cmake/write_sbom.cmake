@@ -7,7 +7,7 @@
 #
 # cmake -DOUT=<file> -DSOURCE_DIR=<dir> -DNAME=<name> -DVERSION=<version>
 #       -DCOMPILER=<path of the C++ compiler> -DCOMPILER_ID=<GNU|Clang>
-#       -DCXX_RUNTIME=<libstdc++|libc++>
+#       -DCXX_RUNTIME=<libstdc++|libc++> -DLICENSE=<SPDX id> -DCOPYRIGHT=<line>
 #       -P write_sbom.cmake
 
 # Output of a command, or "" when it fails or is missing.
@@ -103,9 +103,9 @@ string(CONCAT json
   "      \"sourceInfo\": \"${source_info}\",\n"
   "      \"downloadLocation\": \"NOASSERTION\",\n"
   "      \"filesAnalyzed\": false,\n"
-  "      \"licenseConcluded\": \"NOASSERTION\",\n"
-  "      \"licenseDeclared\": \"NOASSERTION\",\n"
-  "      \"copyrightText\": \"NOASSERTION\",\n"
+  "      \"licenseConcluded\": \"${LICENSE}\",\n"
+  "      \"licenseDeclared\": \"${LICENSE}\",\n"
+  "      \"copyrightText\": \"${COPYRIGHT}\",\n"
   "      \"primaryPackagePurpose\": \"APPLICATION\",\n"
   "      \"comment\": \"uninstall-addin.exe, compiled by ${compiler_text}\"\n"
   "    },\n"

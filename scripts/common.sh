@@ -41,6 +41,18 @@ install_packages() {
     "${missing[@]}" >/dev/null
 }
 
+# Whether a changelog in the "Keep a Changelog" form has a section for the
+# version: a heading "## [<version>]", its date after it.
+changelog_has_section() {
+  local changelog="$1" version="$2"
+  grep -qE "^## \[${version//./\\.}\]( |\$)" "$changelog"
+}
+
+# The project's version in a CMakeLists.txt's text on standard input.
+project_version() {
+  sed -nE 's/^project\(uninstall_addin VERSION ([0-9.]+).*/\1/p' | head -1
+}
+
 binary_dir() {
   case "$1" in
   gcc) echo "$repo/build" ;;

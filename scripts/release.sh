@@ -1,9 +1,10 @@
 #!/bin/bash
-# Makes a release on a fresh Debian machine: installs what it needs, builds
-# the program twice from clean copies of the last commit and checks that
-# both give the same bytes, then packs the zip (the program, README.md, the
-# bill of materials and SHA256SUMS), signing the program first when a
-# certificate is given.
+# Makes a release on a fresh Debian machine: installs what it needs, checks
+# that CHANGELOG.md has a section for the version, builds the program twice
+# from clean copies of the last commit and checks that both give the same
+# bytes, then packs the zip (the program, README.md, the license and
+# notices, the documents and recipes, the bill of materials and
+# SHA256SUMS), signing the program first when a certificate is given.
 #
 #   scripts/release.sh [<certificate.pfx>]
 #
@@ -31,6 +32,18 @@ if ! git -C "$repo" rev-parse --verify -q HEAD >/dev/null; then
   echo "release.sh: $repo is not a git clone; a release is made from a commit" >&2
   exit 3
 fi
+# A release says what it changed: CHANGELOG.md, as committed, has a section
+# for the version it is made as.
+version="$(git -C "$repo" show HEAD:CMakeLists.txt | project_version)"
+changelog="$(mktemp)"
+trap 'rm -f "$changelog"' EXIT
+git -C "$repo" show HEAD:CHANGELOG.md >"$changelog" 2>/dev/null || true
+if ! changelog_has_section "$changelog" "$version"; then
+  echo "release.sh: CHANGELOG.md at $(git -C "$repo" rev-parse --short HEAD) has no section for $version;" \
+    "add \"## [$version] - <date>\" with what the release changed, and commit it" >&2
+  exit 3
+fi
+rm -f "$changelog"
 if [ -n "$(git -C "$repo" status --porcelain --untracked-files=no)" ]; then
   echo "Uncommitted changes are not in the release: it is made from the last commit"
 fi

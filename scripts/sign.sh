@@ -37,17 +37,25 @@ command -v osslsigncode >/dev/null || install_packages osslsigncode
 args=(sign -pkcs12 "$pfx" -h sha256 -n uninstall-addin)
 [ -z "${SIGN_URL:-}" ] || args+=(-i "$SIGN_URL")
 [ -z "${SIGN_TIMESTAMP_URL:-}" ] || args+=(-ts "$SIGN_TIMESTAMP_URL")
-# The password reaches osslsigncode through a file or its standard input.
+signed="$(mktemp "$(dirname "$image")/.signing.XXXXXX")"
+private=""
+trap 'rm -f "$signed"; [ -z "$private" ] || rm -rf "$private"' EXIT
+rm -f "$signed"
+
+# The password reaches osslsigncode through a file. SIGN_PASSWORD goes into
+# one in a folder only this user can open, deleted when signing ends:
+# osslsigncode reads "-readpass -" as standard input only from 2.9 on, and
+# 2.5 (Debian 12's) opens a file named "-". printf is bash's own, so the
+# password is on no command line.
 if [ -n "${SIGN_PASSWORD_FILE:-}" ]; then
   args+=(-readpass "$SIGN_PASSWORD_FILE")
 elif [ -n "${SIGN_PASSWORD:-}" ]; then
-  args+=(-readpass -)
+  private="$(mktemp -d)"
+  (umask 077 && printf '%s\n' "$SIGN_PASSWORD" >"$private/password")
+  args+=(-readpass "$private/password")
 fi
 
-signed="$(mktemp "$(dirname "$image")/.signing.XXXXXX")"
-trap 'rm -f "$signed"' EXIT
-rm -f "$signed"
-if ! printf '%s\n' "${SIGN_PASSWORD:-}" | osslsigncode "${args[@]}" -in "$image" -out "$signed" >"$signed.log" 2>&1; then
+if ! osslsigncode "${args[@]}" -in "$image" -out "$signed" >"$signed.log" 2>&1; then
   cat "$signed.log" >&2
   rm -f "$signed.log"
   echo "sign.sh: signing $image failed" >&2

@@ -1,8 +1,9 @@
 # Makes the release zip in a folder of its own and checks that it holds the
-# program, as built, the README, the bill of materials and the checksums:
+# program, as built, the README, the license and the third-party notices, the
+# documents and recipes, the bill of materials and the checksums:
 # nothing of the stand-in, the tests or GoogleTest; that the checksums match
 # the files; and that the bill of materials is SPDX JSON that names the
-# program at its version and commit and what is linked into it.
+# program at its version, commit and license and what is linked into it.
 #
 # cmake -DCPACK=<cpack> -DBUILD_DIR=<dir> -DCONFIG=<config> -DPACKAGE=<name>
 #       -DPROGRAM=<built exe> -DVERSION=<version> -DSOURCE_DIR=<dir>
@@ -37,11 +38,18 @@ foreach(entry IN LISTS entries)
   endif()
 endforeach()
 list(SORT files)
-set(expected ${PACKAGE}/README.md ${PACKAGE}/SHA256SUMS ${PACKAGE}/uninstall-addin.exe
+file(GLOB_RECURSE documents RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/docs/* ${SOURCE_DIR}/examples/*)
+set(expected ${PACKAGE}/LICENSE ${PACKAGE}/README.md ${PACKAGE}/SHA256SUMS
+             ${PACKAGE}/THIRD-PARTY-NOTICES.txt ${PACKAGE}/uninstall-addin.exe
              ${PACKAGE}/uninstall-addin.spdx.json)
+foreach(document IN LISTS documents)
+  list(APPEND expected ${PACKAGE}/${document})
+endforeach()
+list(SORT expected)
 if(NOT files STREQUAL expected)
   string(REPLACE ";" "\n  " files "${files}")
-  message(FATAL_ERROR "${zip} holds:\n  ${files}\nnot only the program, README.md, SHA256SUMS and the SBOM")
+  message(FATAL_ERROR "${zip} holds:\n  ${files}\nnot only the program, README.md, LICENSE, "
+                      "THIRD-PARTY-NOTICES.txt, docs/, examples/, SHA256SUMS and the SBOM")
 endif()
 
 file(MAKE_DIRECTORY ${out}/unpacked)
@@ -91,6 +99,8 @@ expect_field("^[0-9-]+T[0-9:]+Z$" creationInfo created)
 expect_field("^Tool: " creationInfo creators 0)
 expect_field("^uninstall-addin$" packages 0 name)
 expect_field("^${VERSION}$" packages 0 versionInfo)
+expect_field("^MIT$" packages 0 licenseDeclared)
+expect_field("^Copyright \\(c\\) [0-9]+ " packages 0 copyrightText)
 execute_process(COMMAND git -C ${SOURCE_DIR} rev-parse HEAD OUTPUT_VARIABLE commit
                 OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
 if(commit)

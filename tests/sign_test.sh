@@ -1,9 +1,10 @@
 #!/bin/bash
-# Signs a copy of the program with a throw-away self-signed code-signing
-# certificate, through scripts/sign.sh, and checks that the signature
-# verifies against it, that the signed image still runs and still passes
-# the image tests (run by a copy of e2e_tests beside it, which tests the
-# program in its own folder), and that one changed byte fails verification.
+# Signs copies of the program with a throw-away self-signed code-signing
+# certificate, through scripts/sign.sh, its password from a file and from
+# the environment, and checks that each signature verifies against it, that
+# the signed image still runs and still passes the image tests (run by a
+# copy of e2e_tests beside it, which tests the program in its own folder),
+# and that one changed byte fails verification.
 #
 #   sign_test.sh <bin folder> <work folder> <wine loader>
 set -euo pipefail
@@ -28,14 +29,22 @@ echo "pass word" >password
 openssl pkcs12 -export -inkey key.pem -in cert.pem -out cert.pfx -passout file:password
 
 cp "$bin/uninstall-addin.exe" "$bin/e2e_tests.exe" .
+cp "$bin/uninstall-addin.exe" by-variable.exe
 SIGN_PASSWORD_FILE=password SIGN_URL=https://example.invalid/uninstall-addin \
   bash "$repo/scripts/sign.sh" uninstall-addin.exe cert.pfx
+# The password from the environment, through a private file that goes away.
+mkdir private-tmp
+SIGN_PASSWORD="pass word" TMPDIR="$PWD/private-tmp" SIGN_URL=https://example.invalid/uninstall-addin \
+  bash "$repo/scripts/sign.sh" by-variable.exe cert.pfx
+[ -z "$(ls -A private-tmp)" ] || fail "sign.sh left $(ls -A private-tmp) behind"
 cmp -s uninstall-addin.exe "$bin/uninstall-addin.exe" && fail "the image is unchanged"
 
-osslsigncode verify -CAfile cert.pem -in uninstall-addin.exe >verify.log 2>&1 \
-  || { cat verify.log; fail "the signature does not verify"; }
-grep -q "Message digest algorithm *: SHA256" verify.log || { cat verify.log; fail "not SHA-256"; }
-grep -q "uninstall-addin" verify.log || { cat verify.log; fail "the program is not named"; }
+for signed in uninstall-addin.exe by-variable.exe; do
+  osslsigncode verify -CAfile cert.pem -in "$signed" >verify.log 2>&1 \
+    || { cat verify.log; fail "the signature of $signed does not verify"; }
+  grep -q "Message digest algorithm *: SHA256" verify.log || { cat verify.log; fail "not SHA-256"; }
+  grep -q "uninstall-addin" verify.log || { cat verify.log; fail "the program is not named"; }
+done
 
 # One byte of the code changed: the signature no longer matches.
 cp uninstall-addin.exe tampered.exe
