@@ -34,14 +34,19 @@ if (Test-Path -LiteralPath $addIn) {
 if (-not (Test-Path -LiteralPath $program -PathType Leaf)) {
     Report-Installed "can't look into Excel's lists: $program is missing"
 }
-$switches = @('/check', '/quiet')
+$switches = @('/check', '/json', '/quiet')
+# An account that is no person's (SYSTEM, a service's) sees no user's lists
+# of its own: it checks every user's. A person's is S-1-5-21-... or
+# S-1-12-1-... (Microsoft Entra ID).
 $self = [Security.Principal.WindowsIdentity]::GetCurrent().User.Value
-if ($self -in 'S-1-5-18', 'S-1-5-19', 'S-1-5-20') {
+if ($self -notmatch '^S-1-(5-21|12-1)-') {
     $switches += '/allusers'
 }
 try {
     $lines = @(& $program @switches $addIn)
     $status = $LASTEXITCODE
+    # JSON Lines: each line an object of its own.
+    $places = @($lines | Where-Object { $_ } | ForEach-Object { $_ | ConvertFrom-Json })
 } catch {
     Report-Installed "can't look into Excel's lists: $_"
 }
@@ -49,8 +54,12 @@ if ($status -ne 0) {
     # 6: a list could not be read; anything else: the program could not look.
     Report-Installed "can't look into Excel's lists: uninstall-addin /check exited with $status"
 }
-if ($lines.Count -gt 0) {
-    # Where Excel lists it, one line each.
-    $lines | Write-Output
+$unread = @($places | Where-Object { $_.error })
+if ($unread.Count -gt 0) {
+    Report-Installed "can't look into $($unread[0].user)'s lists: $($unread[0].error)"
+}
+# Where Excel lists it as installed, one line each.
+foreach ($place in $places) {
+    Write-Output "installed: $($place.user) $($place.sid) Excel $($place.excel) $($place.where) $($place.value)"
 }
 exit 0
