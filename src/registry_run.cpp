@@ -57,10 +57,11 @@ std::string Summary(const ListChangeOutcome& outcome, size_t addIn, bool named)
         if (place.addIn != addIn) {
             continue;
         }
-        const std::string under = named ? "\"" + AnsiFromWide(place.name) + "\" under " : "";
+        const std::string under = named   ? "\"" + AnsiFromWide(place.name) + "\" under "
+                                  : first ? "under "
+                                          : "";
         summary +=
-            (first ? "; taken off the Add-ins list " + (named ? under : "under ") : ", " + under) +
-            ExcelName(place.version);
+            (first ? "; taken off the Add-ins list " : ", ") + under + ExcelName(place.version);
         first = false;
     }
     return summary;
