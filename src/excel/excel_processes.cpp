@@ -33,10 +33,10 @@ SeenExcel Seen(DWORD id, HANDLE process)
     if (process != nullptr) {
         seen.created = ProcessCreationTime(process);
         seen.sid = ProcessUserSid(process);
+        DWORD session = 0;
+        seen.sessionKnown = ProcessSession(process, session);
+        seen.session = session;
     }
-    DWORD session = 0;
-    seen.sessionKnown = ProcessIdToSessionId(id, &session) != FALSE;
-    seen.session = session;
     return seen;
 }
 

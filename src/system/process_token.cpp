@@ -45,6 +45,16 @@ std::wstring ProcessUserSid(HANDLE process)
                         : SidText(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
 }
 
+bool ProcessSession(HANDLE process, DWORD& session)
+{
+    const std::vector<BYTE> buffer = TokenInformation(process, TokenSessionId);
+    if (buffer.size() < sizeof(DWORD)) {
+        return false;
+    }
+    session = *reinterpret_cast<const DWORD*>(buffer.data());
+    return true;
+}
+
 std::wstring CurrentUserSid()
 {
     return ProcessUserSid(GetCurrentProcess());

@@ -12,6 +12,10 @@ std::wstring SidText(PSID sid);
 std::wstring ProcessUserSid(HANDLE process);
 std::wstring CurrentUserSid();
 
+// The session a process runs in, as its token says (which needs no more
+// access to the process than its user does); false when it can't be told.
+bool ProcessSession(HANDLE process, DWORD& session);
+
 // Whether this process's token holds the Administrators group enabled: an
 // elevated administrator's, or SYSTEM's. Not a filtered administrator's, in
 // which the group is for deny only.
