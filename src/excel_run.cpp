@@ -87,11 +87,9 @@ int ProveUninstalled(const AddInMatcher& addIn)
 void TellCopies(const ListChangeOutcome& outcome, const AddInMatcher& thisFile,
                 const PathBase& paths)
 {
-    const UserHive user = CurrentUserHive();
+    const std::string user = CurrentUserHive().label;
     const auto tell = [&](const std::wstring& path, const std::string& what) {
-        const std::string line = user.label + ": copy \"" + AnsiFromWide(path) + "\": " + what;
-        WriteLine(STD_OUTPUT_HANDLE, EscapedLine(line));
-        LogEvent("result: " + line);
+        TellResult(user, "copy \"" + AnsiFromWide(path) + "\": " + what);
     };
     for (const InstalledPlace& place : outcome.removed) {
         const std::wstring copy = FullPath(ParseOpenValue(place.data).file, paths);
@@ -111,7 +109,8 @@ void TellCopies(const ListChangeOutcome& outcome, const AddInMatcher& thisFile,
 // Manager value and any OPEN value that another version still has; with
 // /anyfolder, every copy elsewhere out of the lists too, as /registry takes
 // them out. One change, under one turn.
-int TakeOutAfterExcel(const AddInFile& file, const Options& options)
+int TakeOutAfterExcel(const AddInPath& path, const PathBase& paths, const AddInMatcher& thisFile,
+                      const Options& options)
 {
     if (!options.remove && !options.anyFolder) {
         return kExitUninstalled;
@@ -121,8 +120,6 @@ int TakeOutAfterExcel(const AddInFile& file, const Options& options)
     if (!turn.Take(options.timeoutSeconds, refused)) {
         return refused;
     }
-    const AddInPath path = NamesOfPath(file.full);
-    const PathBase paths = CurrentUserPaths();
     const AddInMatcher addIn(path, paths, {options.anyFolder, true});
     const ListChangeOutcome outcome =
         TakeOutOfLists(HKEY_CURRENT_USER, KeyLinks::Follow, {addIn},
@@ -134,7 +131,7 @@ int TakeOutAfterExcel(const AddInFile& file, const Options& options)
         return kExitListFailed;
     }
     if (options.anyFolder) {
-        TellCopies(outcome, AddInMatcher(path, paths), paths);
+        TellCopies(outcome, thisFile, paths);
     }
     return kExitUninstalled;
 }
@@ -154,9 +151,13 @@ int UninstallThroughExcel(const Options& options, const AddInFile& file)
     if (status != kExitUninstalled) {
         return status;
     }
-    int proof = ProveUninstalled(AddInMatcher(file.full, CurrentUserPaths()));
+    // The add-in's names, looked up once for the proof and the change.
+    const AddInPath path = NamesOfPath(file.full);
+    const PathBase paths = CurrentUserPaths();
+    const AddInMatcher thisFile(path, paths);
+    int proof = ProveUninstalled(thisFile);
     if (proof == kExitUninstalled) {
-        proof = TakeOutAfterExcel(file, options);
+        proof = TakeOutAfterExcel(path, paths, thisFile, options);
     }
     // An Excel the user opened meanwhile would put the old list back.
     return proof == kExitUninstalled && ReportExcelOpenedDuringRun() ? kExitExcelWasRunning : proof;

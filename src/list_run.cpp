@@ -114,19 +114,20 @@ int ListAllUsers(bool json)
     if (!StartAllUsersRun("Reading", profiles)) {
         return kExitListFailed;
     }
-    const bool read = ReadEachProfile(
-        profiles, {[&](const UserHive& user) { return ListUser(user, json); },
-                   // No failure; a tool reading objects has no entry to read.
-                   [&](const Profile& profile, const std::string& why) {
-                       LogEvent("result: " + profile.label + ": " + why);
-                       if (!json) {
-                           WriteLine(STD_OUTPUT_HANDLE, EscapedLine(profile.label + ": " + why));
-                       }
-                   },
-                   [&](const Profile& profile, const std::string& why) {
-                       TellUnreadableList(profile.label + ": ", profile.account, profile.sid, why,
-                                          json);
-                   }});
+    const bool read =
+        ReadEachProfile(profiles, {[&](const UserHive& user) { return ListUser(user, json); },
+                                   // No failure; a tool reading objects has no entry to read.
+                                   [&](const Profile& profile, const std::string& why) {
+                                       if (json) {
+                                           LogEvent("result: " + profile.label + ": " + why);
+                                       } else {
+                                           TellResult(profile.label, why);
+                                       }
+                                   },
+                                   [&](const Profile& profile, const std::string& why) {
+                                       TellUnreadableList(profile.label + ": ", profile.account,
+                                                          profile.sid, why, json);
+                                   }});
     return read ? kExitUninstalled : kExitListFailed;
 }
 

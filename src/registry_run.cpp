@@ -6,9 +6,7 @@
 #include "addin_list/lists_turn.h"
 #include "excel/excel_processes.h"
 #include "excel/excel_running.h"
-#include "report/console.h"
 #include "report/exit_status.h"
-#include "report/log_file.h"
 #include "report/report.h"
 #include "report/text.h"
 #include "users/machine_users.h"
@@ -67,15 +65,6 @@ std::string Summary(const ListChangeOutcome& outcome, size_t addIn, bool named)
     return summary;
 }
 
-// The user's line, on standard output and in the log. Names and reasons
-// come from users' data: shown escaped, they can't pass for another line.
-void Tell(const std::string& user, const std::string& result)
-{
-    const std::string line = user + ": " + result;
-    WriteLine(STD_OUTPUT_HANDLE, EscapedLine(line));
-    LogEvent("result: " + line);
-}
-
 // Takes the add-ins out of every Excel version's list of one user, in one
 // change; the status of that user's part of the run. The caller holds the
 // turn. note, when given, leads the user's line; changed tells whether
@@ -91,16 +80,16 @@ int UninstallForUser(const UserHive& user, const Removal& removal, const std::st
                        removal.remove ? DialogEntry::TakeOff : DialogEntry::KeepListed, user.label);
     changed = !outcome.removed.empty() || !outcome.takenOffDialog.empty();
     if (outcome.error) {
-        Tell(user.label, note + "failed: " + Describe(outcome.error, user.rootName));
+        TellResult(user.label, note + "failed: " + Describe(outcome.error, user.rootName));
         return kExitListFailed;
     }
     if (addIns.size() == 1) {
-        Tell(user.label, note + Summary(outcome, 0, removal.anyFolder));
+        TellResult(user.label, note + Summary(outcome, 0, removal.anyFolder));
         return kExitUninstalled;
     }
     for (size_t i = 0; i < addIns.size(); ++i) {
-        Tell(user.label,
-             note + "\"" + AnsiFromWide(addIns[i].FullPath()) + "\": " + Summary(outcome, i, true));
+        TellResult(user.label, note + "\"" + AnsiFromWide(addIns[i].FullPath()) +
+                                   "\": " + Summary(outcome, i, true));
     }
     return kExitUninstalled;
 }
@@ -131,12 +120,12 @@ bool ExcelKeepsUserWaiting(const Profile& profile)
     std::vector<SeenExcel> running;
     DWORD error = ERROR_SUCCESS;
     if (!ExcelProcesses(running, error)) {
-        Tell(profile.label,
-             "skipped: whether Excel is running could not be told (" + SystemMessage(error) + ")");
+        TellResult(profile.label, "skipped: whether Excel is running could not be told (" +
+                                      SystemMessage(error) + ")");
         return true;
     }
     if (MayRunExcel(running, profile.sid)) {
-        Tell(profile.label, "skipped: Excel is running");
+        TellResult(profile.label, "skipped: Excel is running");
         return true;
     }
     return false;
@@ -158,10 +147,11 @@ int UninstallForProfile(const Profile& profile, const Options& options, const Re
             usersLock.Take(UsersLockFor(profile.sid, options.timeoutSeconds), profile.sid, why)) {
         case HeldLock::Outcome::Taken: break;
         case HeldLock::Outcome::Busy:
-            Tell(profile.label, "skipped: another run is changing this user's Excel lists");
+            TellResult(profile.label, "skipped: another run is changing this user's Excel lists");
             return kExitExcelWasRunning;
         case HeldLock::Outcome::Failed:
-            Tell(profile.label, "failed: this user's Excel lists could not be reserved: " + why);
+            TellResult(profile.label,
+                       "failed: this user's Excel lists could not be reserved: " + why);
             return kExitListFailed;
         }
         if (!options.force && ExcelKeepsUserWaiting(profile)) {
@@ -174,8 +164,8 @@ int UninstallForProfile(const Profile& profile, const Options& options, const Re
     case HiveOpening::Opened: break;
     // A profile deleted by hand, or kept where only a logon attaches it, has
     // nothing to change: no failure.
-    case HiveOpening::Missing: Tell(profile.label, why); return kExitUninstalled;
-    case HiveOpening::Failed: Tell(profile.label, "failed: " + why); return kExitListFailed;
+    case HiveOpening::Missing: TellResult(profile.label, why); return kExitUninstalled;
+    case HiveOpening::Failed: TellResult(profile.label, "failed: " + why); return kExitListFailed;
     }
     int status = UninstallForUser(hive.User(), removal, "", changed);
     if (!hive.Close(&why)) {
@@ -198,11 +188,13 @@ bool ExcelOpenedMeanwhile(const std::vector<const Profile*>& changed)
     bool opened = false;
     for (const Profile* profile : changed) {
         if (!listed) {
-            Tell(profile->label, "whether Excel was opened during the run could not be told (" +
-                                     SystemMessage(error) + "); run this again");
+            TellResult(profile->label,
+                       "whether Excel was opened during the run could not be told (" +
+                           SystemMessage(error) + "); run this again");
         } else if (MayRunExcel(running, profile->sid)) {
-            Tell(profile->label, "Excel was opened during the run and may put the add-in back "
-                                 "when it closes; run this again once it is closed");
+            TellResult(profile->label,
+                       "Excel was opened during the run and may put the add-in back "
+                       "when it closes; run this again once it is closed");
         } else {
             continue;
         }

@@ -100,6 +100,13 @@ bool AskToRetry(const std::string& boxText, const char* caption, const std::stri
     return MessageBoxA(nullptr, boxText.c_str(), caption, kRetryBoxStyle) == IDRETRY;
 }
 
+void TellResult(const std::string& user, const std::string& result)
+{
+    const std::string line = user + ": " + result;
+    WriteLine(STD_OUTPUT_HANDLE, EscapedLine(line));
+    LogEvent("result: " + line);
+}
+
 void ReportUsageError(const std::string& problem, const std::string& usage)
 {
     // Nothing without a log, as when the command line itself is wrong.

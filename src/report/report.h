@@ -36,6 +36,11 @@ public:
     BoxesWait& operator=(const BoxesWait&) = delete;
 };
 
+// A user's result: one line on standard output, "<user>: <result>", and
+// the same in the log. Names and reasons come from users' data: shown
+// escaped, they can't pass for another line.
+void TellResult(const std::string& user, const std::string& result);
+
 // A bad command line: the problem, and in a box usage, how to call the
 // program.
 void ReportUsageError(const std::string& problem, const std::string& usage);
