@@ -52,25 +52,28 @@ ListError ChangeOpenValues(const ExcelList& list, const OpenListChange& change,
     return {};
 }
 
-// The first of the add-ins that value names; addIns.size() for none.
-size_t AddInNamedBy(const std::vector<AddInMatcher>& addIns, const StoredValue& value)
+// The first of the add-ins that matches; addIns.size() for none.
+template <typename Matches>
+size_t FirstMatching(const std::vector<AddInMatcher>& addIns, Matches matches)
 {
     for (size_t i = 0; i < addIns.size(); ++i) {
-        if (addIns[i].NamedBy(value)) {
+        if (matches(addIns[i])) {
             return i;
         }
     }
     return addIns.size();
 }
 
+// The first of the add-ins an OPEN value names, or an Add-in Manager value's
+// name is.
+size_t AddInNamedBy(const std::vector<AddInMatcher>& addIns, const StoredValue& value)
+{
+    return FirstMatching(addIns, [&](const AddInMatcher& addIn) { return addIn.NamedBy(value); });
+}
+
 size_t AddInAt(const std::vector<AddInMatcher>& addIns, const std::wstring& path)
 {
-    for (size_t i = 0; i < addIns.size(); ++i) {
-        if (addIns[i].IsPath(path)) {
-            return i;
-        }
-    }
-    return addIns.size();
+    return FirstMatching(addIns, [&](const AddInMatcher& addIn) { return addIn.IsPath(path); });
 }
 
 // An Add-in Manager value for the file an OPEN value that goes names,
